@@ -1,0 +1,321 @@
+#include "FileIo.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace FileIo {
+namespace {
+
+    QByteArray nativePath(const QString &path) { return QFile::encodeName(path); }
+
+    QString reasonFor(int error)
+    {
+        switch (error) {
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("permission denied");
+        case EROFS:
+            return QStringLiteral("the file system is read-only");
+        case ENOSPC:
+            return QStringLiteral("the disk is full");
+        case EDQUOT:
+            return QStringLiteral("the disk quota is used up");
+        case EISDIR:
+            return QStringLiteral("it is a folder, not a file");
+        case ENOENT:
+            return QStringLiteral("the folder does not exist");
+        case ENOTDIR:
+            return QStringLiteral("a part of the path is not a folder");
+        case ENAMETOOLONG:
+            return QStringLiteral("the path is too long");
+        case ELOOP:
+            return QStringLiteral("the path has too many symbolic links");
+        case EIO:
+            return QStringLiteral("the disk reported an input/output error");
+        default:
+            return QString::fromLocal8Bit(std::strerror(error));
+        }
+    }
+
+    WriteResult failure(const QString &path, const QString &reason)
+    {
+        return WriteResult::failure(
+            QStringLiteral("Could not write \"%1\": %2.").arg(path, reason));
+    }
+
+    QByteArray folderOf(const QByteArray &path)
+    {
+        const int slash = path.lastIndexOf('/');
+        if (slash < 0)
+            return QByteArrayLiteral(".");
+        if (slash == 0)
+            return QByteArrayLiteral("/");
+        return path.left(slash);
+    }
+
+    QByteArray nameOf(const QByteArray &path) { return path.mid(path.lastIndexOf('/') + 1); }
+
+    // Follows a chain of symbolic links to the file it finally names (which
+    // need not exist). Relative link targets are taken from the link's folder.
+    bool resolveLinks(QByteArray path, QByteArray &resolved, int &error)
+    {
+        for (int hops = 0; hops < 40; ++hops) {
+            struct stat st;
+            if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+                resolved = path;
+                return true;
+            }
+            QByteArray target(PATH_MAX, Qt::Uninitialized);
+            const ssize_t length = ::readlink(path.constData(), target.data(), target.size());
+            if (length < 0 || length >= target.size()) {
+                error = length < 0 ? errno : ENAMETOOLONG;
+                return false;
+            }
+            target.truncate(length);
+            path = target.startsWith('/') ? target : folderOf(path) + '/' + target;
+        }
+        error = ELOOP;
+        return false;
+    }
+
+    bool writeAll(int fd, const QByteArray &data, off_t offset, int &error)
+    {
+        const char *cursor = data.constData();
+        qint64 left = data.size();
+        while (left > 0) {
+            const ssize_t written = ::pwrite(fd, cursor, size_t(left), offset);
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                error = errno;
+                return false;
+            }
+            cursor += written;
+            offset += written;
+            left -= written;
+        }
+        return true;
+    }
+
+    void syncFolder(const QByteArray &folder)
+    {
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+
+    mode_t currentUmask()
+    {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return mask;
+    }
+
+    struct Target
+    {
+        QByteArray path;
+        bool exists = false;
+        struct stat st = {};
+    };
+
+    WriteResult examine(const QString &path, const AtomicWriteOptions &options, Target &target)
+    {
+        if (path.isEmpty())
+            return WriteResult::failure(QStringLiteral("Could not write the file: no path was given."));
+        int error = 0;
+        if (options.followLinks) {
+            if (!resolveLinks(nativePath(path), target.path, error))
+                return failure(path, reasonFor(error));
+        } else {
+            target.path = nativePath(path);
+        }
+        if (::lstat(target.path.constData(), &target.st) == 0) {
+            target.exists = true;
+            if (S_ISDIR(target.st.st_mode))
+                return failure(path, QStringLiteral("it is a folder, not a file"));
+            if (!S_ISREG(target.st.st_mode))
+                return failure(path, QStringLiteral("it is not an ordinary file"));
+            if (!options.respectFilePermissions)
+                return WriteResult::success();
+            if ((target.st.st_mode & 0222) == 0)
+                return failure(path, QStringLiteral("the file is read-only"));
+            if (::access(target.path.constData(), W_OK) != 0)
+                return failure(path, reasonFor(errno));
+            return WriteResult::success();
+        }
+        if (errno != ENOENT)
+            return failure(path, reasonFor(errno));
+        struct stat folder;
+        const QByteArray folderPath = folderOf(target.path);
+        if (::stat(folderPath.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode))
+            return failure(path, QStringLiteral("the folder \"%1\" does not exist")
+                                     .arg(QFile::decodeName(folderPath)));
+        return WriteResult::success();
+    }
+
+    // Used only where the folder does not allow a new file: not atomic, but the
+    // space is reserved first, so a full disk fails before any byte changes.
+    WriteResult rewriteInPlace(const QString &path, const Target &target, const QByteArray &data)
+    {
+        const int fd = ::open(target.path.constData(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            return failure(path, reasonFor(errno));
+        int error = 0;
+        if (data.size() > target.st.st_size
+            && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(data.size())) != 0
+            && errno != EOPNOTSUPP) {
+            error = errno;
+        }
+        if (error == 0 && writeAll(fd, data, 0, error)
+            && ::ftruncate(fd, off_t(data.size())) != 0)
+            error = errno;
+        if (error == 0 && ::fsync(fd) != 0)
+            error = errno;
+        ::close(fd);
+        return error == 0 ? WriteResult::success() : failure(path, reasonFor(error));
+    }
+
+} // namespace
+
+ReadStatus readRegularFile(const QString &path, QByteArray &contents, qint64 maxSize)
+{
+    contents.clear();
+    if (path.isEmpty())
+        return ReadStatus::Missing;
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return S_ISDIR(st.st_mode) ? ReadStatus::Folder : ReadStatus::NotRegular;
+    }
+    if (st.st_size > maxSize) {
+        ::close(fd);
+        return ReadStatus::TooLarge;
+    }
+    contents.resize(qsizetype(st.st_size));
+    qint64 filled = 0;
+    for (;;) {
+        if (filled == contents.size()) {
+            // The file may have grown since fstat; keep reading within the limit.
+            if (filled >= maxSize + 1)
+                break;
+            contents.resize(qsizetype(qMin<qint64>(maxSize + 1, filled + 65536)));
+        }
+        const ssize_t got = ::read(fd, contents.data() + filled, size_t(contents.size() - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ::close(fd);
+            contents.clear();
+            return ReadStatus::Unreadable;
+        }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    ::close(fd);
+    contents.truncate(qsizetype(filled));
+    if (filled > maxSize) {
+        contents.clear();
+        return ReadStatus::TooLarge;
+    }
+    return ReadStatus::Ok;
+}
+
+WriteResult checkWritable(const QString &path, const AtomicWriteOptions &options)
+{
+    Target target;
+    return examine(path, options, target);
+}
+
+WriteResult writeAtomically(const QString &path, const QByteArray &contents,
+                            const AtomicWriteOptions &options)
+{
+    Target target;
+    if (WriteResult checked = examine(path, options, target); !checked.ok())
+        return checked;
+
+    const QByteArray folder = folderOf(target.path);
+    QByteArray name = nameOf(target.path);
+    if (name.size() > NAME_MAX - 9)
+        name = QByteArrayLiteral("welcora");
+    QByteArray temporary = folder + "/." + name + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if ((error == EACCES || error == EPERM) && target.exists && options.allowInPlaceFallback)
+            return rewriteInPlace(path, target, contents);
+        return failure(path, reasonFor(error));
+    }
+
+    int error = 0;
+    const mode_t mode = options.forcedMode >= 0 ? mode_t(options.forcedMode)
+        : target.exists                        ? (target.st.st_mode & 07777)
+                                               : (0666 & ~currentUmask());
+    if (::fchmod(fd, mode) != 0)
+        error = errno;
+    if (error == 0 && target.exists
+        && (target.st.st_uid != ::geteuid() || target.st.st_gid != ::getegid())
+        && ::fchown(fd, target.st.st_uid, target.st.st_gid) != 0) {
+        // Only root may give a file away: keep the owner by writing in place.
+        if (options.allowInPlaceFallback) {
+            ::close(fd);
+            ::unlink(temporary.constData());
+            return rewriteInPlace(path, target, contents);
+        }
+        error = errno;
+    }
+    if (error == 0)
+        writeAll(fd, contents, 0, error);
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.constData(), target.path.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        return failure(path, reasonFor(error));
+    }
+    syncFolder(folder);
+    return WriteResult::success();
+}
+
+WriteResult makeFolder(const QString &path, int mode)
+{
+    const QByteArray native = nativePath(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return WriteResult::success();
+        return WriteResult::failure(
+            QStringLiteral("Could not create the folder \"%1\": a file of that name is in the way.")
+                .arg(path));
+    }
+    const QByteArray parent = folderOf(native);
+    if (parent != native && parent != "/" && parent != ".") {
+        if (WriteResult made = makeFolder(QFile::decodeName(parent), mode); !made.ok())
+            return made;
+    }
+    if (::mkdir(native.constData(), mode_t(mode)) == 0) {
+        ::chmod(native.constData(), mode_t(mode)); // the umask must not widen or narrow it
+        return WriteResult::success();
+    }
+    if (errno == EEXIST)
+        return WriteResult::success();
+    return WriteResult::failure(
+        QStringLiteral("Could not create the folder \"%1\": %2.").arg(path, reasonFor(errno)));
+}
+
+} // namespace FileIo

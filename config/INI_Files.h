@@ -1,0 +1,40 @@
+#pragma once
+
+#include "WriteResult.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Reading and writing single entries of another program's INI file, exactly
+// as the Windows profile functions see them. Text is UTF-8 on our side; the
+// file keeps its own encoding and every byte a change does not need.
+namespace INI_Files {
+
+// The longest value the reader hands back, in bytes, as the host program sees it.
+constexpr qsizetype MaxValueBytes = 254;
+// An INI file is a few kilobytes; anything beyond this is not one.
+constexpr qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
+
+// The value of key in section, or "" when the file, section or key is missing
+// or the file cannot be read. Never changes anything.
+QByteArray ReadIniValue(const QString &path, const QByteArray &section, const QByteArray &key);
+
+// Sets key=value in section, adding the section or key where missing and
+// creating the file in an existing folder. All or nothing; a failure names the
+// file and the reason and leaves the file exactly as it was.
+WriteResult WriteIniValue(const QString &path, const QByteArray &section, const QByteArray &key,
+                          const QByteArray &value);
+
+// The same on file contents in memory.
+QByteArray valueIn(const QByteArray &contents, const QByteArray &section, const QByteArray &key);
+
+struct Edit
+{
+    QString error; // why the change cannot be made; empty when it can
+    bool changed = false; // false when the key already holds the value
+    QByteArray contents; // the new file, when changed
+};
+Edit withValue(const QByteArray &contents, const QByteArray &section, const QByteArray &key,
+               const QByteArray &value);
+
+} // namespace INI_Files

@@ -1,0 +1,102 @@
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <algorithm>
+
+#include <unistd.h>
+
+namespace TestFiles {
+
+QByteArray read(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArrayLiteral("<unreadable>");
+    return file.readAll();
+}
+
+void write(const QString &path, const QByteArray &contents)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(contents);
+}
+
+bool isRoot() { return ::geteuid() == 0; }
+
+QString firstDifference(const QByteArray &actual, const QByteArray &expected)
+{
+    const QList<QByteArray> a = actual.split('\n');
+    const QList<QByteArray> e = expected.split('\n');
+    for (qsizetype i = 0; i < qMax(a.size(), e.size()); ++i) {
+        const QByteArray left = i < a.size() ? a[i] : QByteArray("<end of file>");
+        const QByteArray right = i < e.size() ? e[i] : QByteArray("<end of file>");
+        if (left != right) {
+            return QStringLiteral("line %1: got %2, expected %3")
+                .arg(i + 1)
+                .arg(QString::fromLatin1(left.toPercentEncoding(" =[];\"'")),
+                     QString::fromLatin1(right.toPercentEncoding(" =[];\"'")));
+        }
+    }
+    return QStringLiteral("no difference");
+}
+
+QStringList entries(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                               | QDir::NoDotAndDotDot, QDir::Unsorted);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+static bool run(const QStringList &arguments)
+{
+    return QProcess::execute(QStringLiteral("mount"), arguments) == 0;
+}
+
+ScopedMount ScopedMount::tinyTmpfs(const QString &folder, int kilobytes)
+{
+    if (isRoot()
+        && run({"-t", "tmpfs", "-o", QStringLiteral("size=%1k").arg(kilobytes), "tmpfs", folder}))
+        return ScopedMount(folder);
+    return ScopedMount(QString());
+}
+
+ScopedMount ScopedMount::readOnlyBind(const QString &folder)
+{
+    if (!isRoot() || !run({"--bind", folder, folder}))
+        return ScopedMount(QString());
+    ScopedMount mount(folder);
+    if (!run({"-o", "remount,bind,ro", folder, folder}))
+        return ScopedMount(QString());
+    return mount;
+}
+
+ScopedMount::ScopedMount(ScopedMount &&other) noexcept
+    : m_folder(std::exchange(other.m_folder, QString()))
+{
+}
+
+ScopedMount::~ScopedMount()
+{
+    if (!m_folder.isEmpty())
+        QProcess::execute(QStringLiteral("umount"), {m_folder});
+}
+
+void fillUp(const QString &folder)
+{
+    QFile filler(folder + QStringLiteral("/filler"));
+    if (!filler.open(QIODevice::WriteOnly))
+        return;
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+    const QByteArray byte(1, 'x');
+    while (filler.write(byte) == 1 && filler.flush()) {
+    }
+}
+
+} // namespace TestFiles

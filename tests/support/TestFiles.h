@@ -1,0 +1,47 @@
+#pragma once
+
+// Small helpers shared by the tests: files as bytes, and real obstacles to
+// writing that work as root (permission bits alone do not stop root).
+
+#include <QByteArray>
+#include <QString>
+
+namespace TestFiles {
+
+QByteArray read(const QString &path);
+void write(const QString &path, const QByteArray &contents);
+bool isRoot();
+
+// The first line (1-based) where two texts differ, for readable failures.
+QString firstDifference(const QByteArray &actual, const QByteArray &expected);
+
+// Names in a folder, to prove that no temporary file was left behind.
+QStringList entries(const QString &folder);
+
+// A mount that is undone when the object goes: a tiny tmpfs (to fill it up),
+// or a folder bound read-only onto itself. Needs root; ok() says whether it
+// took.
+class ScopedMount
+{
+public:
+    static ScopedMount tinyTmpfs(const QString &folder, int kilobytes);
+    static ScopedMount readOnlyBind(const QString &folder);
+    ScopedMount(ScopedMount &&other) noexcept;
+    ScopedMount(const ScopedMount &) = delete;
+    ScopedMount &operator=(const ScopedMount &) = delete;
+    ScopedMount &operator=(ScopedMount &&) = delete;
+    ~ScopedMount();
+    bool ok() const { return !m_folder.isEmpty(); }
+
+private:
+    explicit ScopedMount(const QString &folder)
+        : m_folder(folder)
+    {
+    }
+    QString m_folder;
+};
+
+// Fills the file system that holds folder until not one more byte fits.
+void fillUp(const QString &folder);
+
+} // namespace TestFiles

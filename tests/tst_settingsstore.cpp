@@ -1,0 +1,198 @@
+// The settings store the sender reads: one file per value, exact bytes,
+// private permissions, whole writes, and plain errors.
+
+#include "FolderSettingsStore.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+#include <sys/stat.h>
+
+class TestSettingsStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstRunReadsEmpty();
+    void roundTripExactBytes_data();
+    void roundTripExactBytes();
+    void namesAreCaseSensitive();
+    void privatePermissions_data();
+    void privatePermissions();
+    void defaultRootFollowsXdg();
+    void unsafeNamesRefused_data();
+    void unsafeNamesRefused();
+    void failedWriteKeepsOldValue_data();
+    void failedWriteKeepsOldValue();
+
+private:
+    static int modeOf(const QString &path)
+    {
+        struct stat st;
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    }
+};
+
+void TestSettingsStore::firstRunReadsEmpty()
+{
+    QTemporaryDir dir;
+    FolderSettingsStore store(dir.path());
+    for (const char *key : {"message", "IniFilePath", "ISPName"})
+        QCOMPARE(store.ReadSetting("Welcora", "setting", key), QString());
+    QCOMPARE(store.ReadSetting("Welcora", "ODBC", "UserDBLoginPasswd"), QString());
+    QCOMPARE(TestFiles::entries(dir.path()), QStringList());
+}
+
+void TestSettingsStore::roundTripExactBytes_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("crlf template") << QStringLiteral("\r\n\r\n   Hi\r\n   Dear  %username%\r\n");
+    QTest::newRow("arabic") << QStringLiteral("\u0634\u0628\u0643\u0629 \u0627\u0644\u0625\u0646\u062A\u0631\u0646\u062A");
+    QTest::newRow("one space") << QStringLiteral(" ");
+    QTest::newRow("lone cr, lf and nul") << QString::fromUtf8("a\rb\nc\0d", 7);
+    QTest::newRow("large") << QString(1 << 20, QLatin1Char('m'));
+}
+
+void TestSettingsStore::roundTripExactBytes()
+{
+    QFETCH(QString, value);
+    QTemporaryDir dir;
+    FolderSettingsStore store(dir.path());
+    const WriteResult result = store.WriteSetting("Welcora", "setting", "message", value);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QCOMPARE(TestFiles::read(dir.filePath("Welcora/setting/message")), value.toUtf8());
+    QCOMPARE(store.ReadSetting("Welcora", "setting", "message"), value);
+    QCOMPARE(TestFiles::entries(dir.filePath("Welcora/setting")), QStringList{"message"});
+}
+
+void TestSettingsStore::namesAreCaseSensitive()
+{
+    QTemporaryDir dir;
+    FolderSettingsStore store(dir.path());
+    QVERIFY(store.WriteSetting("Welcora", "ODBC", "UserDBLoginUser", "sa").ok());
+    QCOMPARE(store.ReadSetting("Welcora", "odbc", "UserDBLoginUser"), QString());
+    QCOMPARE(store.ReadSetting("Welcora", "ODBC", "userdbloginuser"), QString());
+    QCOMPARE(TestFiles::read(dir.filePath("Welcora/ODBC/UserDBLoginUser")), QByteArray("sa"));
+}
+
+void TestSettingsStore::privatePermissions_data()
+{
+    QTest::addColumn<int>("umask");
+    QTest::newRow("umask 000") << 0;
+    QTest::newRow("umask 022") << 022;
+    QTest::newRow("umask 077") << 077;
+}
+
+void TestSettingsStore::privatePermissions()
+{
+    QFETCH(int, umask);
+    QTemporaryDir dir;
+    const mode_t old = ::umask(mode_t(umask));
+    FolderSettingsStore store(dir.filePath("config"));
+    const bool written = store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "secret").ok();
+    // An existing value that lost its protection gets it back.
+    const QString file = dir.filePath("config/Welcora/ODBC/UserDBLoginPasswd");
+    ::chmod(QFile::encodeName(file).constData(), 0644);
+    const bool rewritten = store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "new").ok();
+    ::umask(old);
+    QVERIFY(written && rewritten);
+    QCOMPARE(modeOf(dir.filePath("config/Welcora")), 0700);
+    QCOMPARE(modeOf(dir.filePath("config/Welcora/ODBC")), 0700);
+    QCOMPARE(modeOf(file), 0600);
+}
+
+void TestSettingsStore::defaultRootFollowsXdg()
+{
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    QCOMPARE(FolderSettingsStore::defaultRoot(), dir.path());
+    qunsetenv("XDG_CONFIG_HOME");
+    QCOMPARE(FolderSettingsStore::defaultRoot(), QDir::homePath() + "/.config");
+}
+
+void TestSettingsStore::unsafeNamesRefused_data()
+{
+    QTest::addColumn<QString>("application");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("empty key") << "Welcora" << "setting" << "";
+    QTest::newRow("dot") << "Welcora" << "." << "message";
+    QTest::newRow("dot dot") << "Welcora" << "setting" << "..";
+    QTest::newRow("escaping section") << "Welcora" << "../../escape" << "message";
+    QTest::newRow("absolute key") << "Welcora" << "setting" << "/tmp/escape";
+    QTest::newRow("nul") << "Welcora" << "setting" << QString::fromUtf8("a\0b", 3);
+    QTest::newRow("empty application") << "" << "setting" << "message";
+}
+
+void TestSettingsStore::unsafeNamesRefused()
+{
+    QFETCH(QString, application);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QTemporaryDir dir;
+    const QString root = dir.filePath("root");
+    FolderSettingsStore store(root);
+    const WriteResult result = store.WriteSetting(application, section, key, "value");
+    QVERIFY(!result.ok());
+    QVERIFY2(result.error.contains("cannot be used as a file name"), qPrintable(result.error));
+    QCOMPARE(TestFiles::entries(dir.path()), QStringList());
+    QCOMPARE(store.ReadSetting(application, section, key), QString());
+}
+
+void TestSettingsStore::failedWriteKeepsOldValue_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("full disk") << "full" << "disk is full";
+    QTest::newRow("read-only location") << "read-only" << "read-only";
+    QTest::newRow("folder blocked by a file") << "blocked" << "in the way";
+}
+
+void TestSettingsStore::failedWriteKeepsOldValue()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    std::optional<TestFiles::ScopedMount> mount;
+    if (kind == "full") {
+        mount.emplace(TestFiles::ScopedMount::tinyTmpfs(dir.path(), 64));
+        if (!mount->ok())
+            QSKIP("a full disk needs root to mount a tiny tmpfs");
+    }
+    FolderSettingsStore store(dir.filePath("config"));
+    QVERIFY(store.WriteSetting("Welcora", "setting", "message", "old template").ok());
+    QString key = "message";
+    if (kind == "full") {
+        TestFiles::fillUp(dir.path());
+    } else if (kind == "read-only") {
+        if (TestFiles::isRoot()) {
+            mount.emplace(TestFiles::ScopedMount::readOnlyBind(dir.filePath("config")));
+            QVERIFY(mount->ok());
+        } else {
+            QVERIFY(QFile::setPermissions(dir.filePath("config/Welcora/setting"),
+                                          QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        }
+    } else if (kind == "blocked") {
+        TestFiles::write(dir.filePath("config/Welcora/ODBC"), "not a folder");
+    }
+
+    const QString section = kind == "blocked" ? "ODBC" : "setting";
+    const WriteResult result
+        = store.WriteSetting("Welcora", section, key, QString(100000, QLatin1Char('n')));
+    QFile::setPermissions(dir.filePath("config/Welcora/setting"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(!result.ok());
+    QVERIFY2(result.error.contains(reason), qPrintable(result.error));
+    QVERIFY2(result.error.contains(dir.filePath("config/Welcora/" + section)),
+             qPrintable(result.error));
+    QCOMPARE(store.ReadSetting("Welcora", "setting", "message"), QString("old template"));
+    QCOMPARE(TestFiles::entries(dir.filePath("config/Welcora/setting")), QStringList{"message"});
+}
+
+QTEST_GUILESS_MAIN(TestSettingsStore)
+#include "tst_settingsstore.moc"

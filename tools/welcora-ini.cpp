@@ -1,0 +1,34 @@
+// welcora-ini: reads and writes one entry of an INI file with the same code
+// the program uses.
+//   welcora-ini get PATH SECTION KEY
+//   welcora-ini set PATH SECTION KEY VALUE
+
+#include "INI_Files.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char **argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], "get") == 0) {
+        const QByteArray value = INI_Files::ReadIniValue(QFile::decodeName(argv[2]), argv[3], argv[4]);
+        std::fwrite(value.constData(), 1, size_t(value.size()), stdout);
+        std::fputc('\n', stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    if (argc == 6 && std::strcmp(argv[1], "set") == 0) {
+        const WriteResult result
+            = INI_Files::WriteIniValue(QFile::decodeName(argv[2]), argv[3], argv[4], argv[5]);
+        if (!result.ok()) {
+            std::fprintf(stderr, "%s\n", result.error.toLocal8Bit().constData());
+            return 1;
+        }
+        return 0;
+    }
+    std::fprintf(stderr,
+                 "usage: welcora-ini get PATH SECTION KEY\n"
+                 "       welcora-ini set PATH SECTION KEY VALUE\n");
+    return 2;
+}
