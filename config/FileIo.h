@@ -35,8 +35,8 @@ struct AtomicWriteOptions
 // a temporary file beside the target, are flushed to disk and renamed over it,
 // so a reader or a crash sees either the old file or the new one. Mode and
 // owner of the replaced file are kept. 'what' names the file in messages.
-WriteResult writeAtomically(const QString &path, const QByteArray &contents,
-                            const AtomicWriteOptions &options);
+WriteResult writeAtomically(
+    const QString &path, const QByteArray &contents, const AtomicWriteOptions &options);
 
 // Checks that an existing file could be rewritten, without touching it.
 WriteResult checkWritable(const QString &path, const AtomicWriteOptions &options);

@@ -12,176 +12,180 @@
 namespace FileIo {
 namespace {
 
-    QByteArray nativePath(const QString &path) { return QFile::encodeName(path); }
+QByteArray nativePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
 
-    QString reasonFor(int error)
-    {
-        switch (error) {
-        case EACCES:
-        case EPERM:
-            return QStringLiteral("permission denied");
-        case EROFS:
-            return QStringLiteral("the file system is read-only");
-        case ENOSPC:
-            return QStringLiteral("the disk is full");
-        case EDQUOT:
-            return QStringLiteral("the disk quota is used up");
-        case EISDIR:
-            return QStringLiteral("it is a folder, not a file");
-        case ENOENT:
-            return QStringLiteral("the folder does not exist");
-        case ENOTDIR:
-            return QStringLiteral("a part of the path is not a folder");
-        case ENAMETOOLONG:
-            return QStringLiteral("the path is too long");
-        case ELOOP:
-            return QStringLiteral("the path has too many symbolic links");
-        case EIO:
-            return QStringLiteral("the disk reported an input/output error");
-        default:
-            return QString::fromLocal8Bit(std::strerror(error));
+QString reasonFor(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permission denied");
+    case EROFS:
+        return QStringLiteral("the file system is read-only");
+    case ENOSPC:
+        return QStringLiteral("the disk is full");
+    case EDQUOT:
+        return QStringLiteral("the disk quota is used up");
+    case EISDIR:
+        return QStringLiteral("it is a folder, not a file");
+    case ENOENT:
+        return QStringLiteral("the folder does not exist");
+    case ENOTDIR:
+        return QStringLiteral("a part of the path is not a folder");
+    case ENAMETOOLONG:
+        return QStringLiteral("the path is too long");
+    case ELOOP:
+        return QStringLiteral("the path has too many symbolic links");
+    case EIO:
+        return QStringLiteral("the disk reported an input/output error");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+WriteResult failure(const QString &path, const QString &reason)
+{
+    return WriteResult::failure(QStringLiteral("Could not write \"%1\": %2.").arg(path, reason));
+}
+
+QByteArray folderOf(const QByteArray &path)
+{
+    const int slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    if (slash == 0)
+        return QByteArrayLiteral("/");
+    return path.left(slash);
+}
+
+QByteArray nameOf(const QByteArray &path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+// Follows a chain of symbolic links to the file it finally names (which
+// need not exist). Relative link targets are taken from the link's folder.
+bool resolveLinks(QByteArray path, QByteArray &resolved, int &error)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            resolved = path;
+            return true;
         }
-    }
-
-    WriteResult failure(const QString &path, const QString &reason)
-    {
-        return WriteResult::failure(
-            QStringLiteral("Could not write \"%1\": %2.").arg(path, reason));
-    }
-
-    QByteArray folderOf(const QByteArray &path)
-    {
-        const int slash = path.lastIndexOf('/');
-        if (slash < 0)
-            return QByteArrayLiteral(".");
-        if (slash == 0)
-            return QByteArrayLiteral("/");
-        return path.left(slash);
-    }
-
-    QByteArray nameOf(const QByteArray &path) { return path.mid(path.lastIndexOf('/') + 1); }
-
-    // Follows a chain of symbolic links to the file it finally names (which
-    // need not exist). Relative link targets are taken from the link's folder.
-    bool resolveLinks(QByteArray path, QByteArray &resolved, int &error)
-    {
-        for (int hops = 0; hops < 40; ++hops) {
-            struct stat st;
-            if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-                resolved = path;
-                return true;
-            }
-            QByteArray target(PATH_MAX, Qt::Uninitialized);
-            const ssize_t length = ::readlink(path.constData(), target.data(), target.size());
-            if (length < 0 || length >= target.size()) {
-                error = length < 0 ? errno : ENAMETOOLONG;
-                return false;
-            }
-            target.truncate(length);
-            path = target.startsWith('/') ? target : folderOf(path) + '/' + target;
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(path.constData(), target.data(), target.size());
+        if (length < 0 || length >= target.size()) {
+            error = length < 0 ? errno : ENAMETOOLONG;
+            return false;
         }
-        error = ELOOP;
-        return false;
+        target.truncate(length);
+        path = target.startsWith('/') ? target : folderOf(path) + '/' + target;
     }
+    error = ELOOP;
+    return false;
+}
 
-    bool writeAll(int fd, const QByteArray &data, off_t offset, int &error)
-    {
-        const char *cursor = data.constData();
-        qint64 left = data.size();
-        while (left > 0) {
-            const ssize_t written = ::pwrite(fd, cursor, size_t(left), offset);
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                error = errno;
-                return false;
-            }
-            cursor += written;
-            offset += written;
-            left -= written;
+bool writeAll(int fd, const QByteArray &data, off_t offset, int &error)
+{
+    const char *cursor = data.constData();
+    qint64 left = data.size();
+    while (left > 0) {
+        const ssize_t written = ::pwrite(fd, cursor, size_t(left), offset);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return false;
         }
-        return true;
+        cursor += written;
+        offset += written;
+        left -= written;
     }
+    return true;
+}
 
-    void syncFolder(const QByteArray &folder)
-    {
-        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
+void syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
+}
 
-    mode_t currentUmask()
-    {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return mask;
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+struct Target
+{
+    QByteArray path;
+    bool exists = false;
+    struct stat st = {};
+};
+
+WriteResult examine(const QString &path, const AtomicWriteOptions &options, Target &target)
+{
+    if (path.isEmpty())
+        return WriteResult::failure(QStringLiteral("Could not write the file: no path was given."));
+    int error = 0;
+    if (options.followLinks) {
+        if (!resolveLinks(nativePath(path), target.path, error))
+            return failure(path, reasonFor(error));
+    } else {
+        target.path = nativePath(path);
     }
-
-    struct Target
-    {
-        QByteArray path;
-        bool exists = false;
-        struct stat st = {};
-    };
-
-    WriteResult examine(const QString &path, const AtomicWriteOptions &options, Target &target)
-    {
-        if (path.isEmpty())
-            return WriteResult::failure(QStringLiteral("Could not write the file: no path was given."));
-        int error = 0;
-        if (options.followLinks) {
-            if (!resolveLinks(nativePath(path), target.path, error))
-                return failure(path, reasonFor(error));
-        } else {
-            target.path = nativePath(path);
-        }
-        if (::lstat(target.path.constData(), &target.st) == 0) {
-            target.exists = true;
-            if (S_ISDIR(target.st.st_mode))
-                return failure(path, QStringLiteral("it is a folder, not a file"));
-            if (!S_ISREG(target.st.st_mode))
-                return failure(path, QStringLiteral("it is not an ordinary file"));
-            if (!options.respectFilePermissions)
-                return WriteResult::success();
-            if ((target.st.st_mode & 0222) == 0)
-                return failure(path, QStringLiteral("the file is read-only"));
-            if (::access(target.path.constData(), W_OK) != 0)
-                return failure(path, reasonFor(errno));
+    if (::lstat(target.path.constData(), &target.st) == 0) {
+        target.exists = true;
+        if (S_ISDIR(target.st.st_mode))
+            return failure(path, QStringLiteral("it is a folder, not a file"));
+        if (!S_ISREG(target.st.st_mode))
+            return failure(path, QStringLiteral("it is not an ordinary file"));
+        if (!options.respectFilePermissions)
             return WriteResult::success();
-        }
-        if (errno != ENOENT)
+        if ((target.st.st_mode & 0222) == 0)
+            return failure(path, QStringLiteral("the file is read-only"));
+        if (::access(target.path.constData(), W_OK) != 0)
             return failure(path, reasonFor(errno));
-        struct stat folder;
-        const QByteArray folderPath = folderOf(target.path);
-        if (::stat(folderPath.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode))
-            return failure(path, QStringLiteral("the folder \"%1\" does not exist")
-                                     .arg(QFile::decodeName(folderPath)));
         return WriteResult::success();
     }
+    if (errno != ENOENT)
+        return failure(path, reasonFor(errno));
+    struct stat folder;
+    const QByteArray folderPath = folderOf(target.path);
+    if (::stat(folderPath.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode))
+        return failure(path,
+            QStringLiteral("the folder \"%1\" does not exist").arg(QFile::decodeName(folderPath)));
+    return WriteResult::success();
+}
 
-    // Used only where the folder does not allow a new file: not atomic, but the
-    // space is reserved first, so a full disk fails before any byte changes.
-    WriteResult rewriteInPlace(const QString &path, const Target &target, const QByteArray &data)
-    {
-        const int fd = ::open(target.path.constData(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0)
-            return failure(path, reasonFor(errno));
-        int error = 0;
-        if (data.size() > target.st.st_size
-            && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(data.size())) != 0
-            && errno != EOPNOTSUPP) {
-            error = errno;
-        }
-        if (error == 0 && writeAll(fd, data, 0, error)
-            && ::ftruncate(fd, off_t(data.size())) != 0)
-            error = errno;
-        if (error == 0 && ::fsync(fd) != 0)
-            error = errno;
-        ::close(fd);
-        return error == 0 ? WriteResult::success() : failure(path, reasonFor(error));
+// Used only where the folder does not allow a new file: not atomic, but the
+// space is reserved first, so a full disk fails before any byte changes.
+WriteResult rewriteInPlace(const QString &path, const Target &target, const QByteArray &data)
+{
+    const int fd = ::open(target.path.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return failure(path, reasonFor(errno));
+    int error = 0;
+    if (data.size() > target.st.st_size
+        && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(data.size())) != 0
+        && errno != EOPNOTSUPP) {
+        error = errno;
     }
+    if (error == 0 && writeAll(fd, data, 0, error) && ::ftruncate(fd, off_t(data.size())) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    ::close(fd);
+    return error == 0 ? WriteResult::success() : failure(path, reasonFor(error));
+}
 
 } // namespace
 
@@ -239,8 +243,8 @@ WriteResult checkWritable(const QString &path, const AtomicWriteOptions &options
     return examine(path, options, target);
 }
 
-WriteResult writeAtomically(const QString &path, const QByteArray &contents,
-                            const AtomicWriteOptions &options)
+WriteResult writeAtomically(
+    const QString &path, const QByteArray &contents, const AtomicWriteOptions &options)
 {
     Target target;
     if (WriteResult checked = examine(path, options, target); !checked.ok())
@@ -261,8 +265,8 @@ WriteResult writeAtomically(const QString &path, const QByteArray &contents,
 
     int error = 0;
     const mode_t mode = options.forcedMode >= 0 ? mode_t(options.forcedMode)
-        : target.exists                        ? (target.st.st_mode & 07777)
-                                               : (0666 & ~currentUmask());
+        : target.exists                         ? (target.st.st_mode & 07777)
+                                                : (0666 & ~currentUmask());
     if (::fchmod(fd, mode) != 0)
         error = errno;
     if (error == 0 && target.exists

@@ -22,16 +22,15 @@ constexpr qint64 MaxValueSize = 64 * 1024 * 1024;
 
 FolderSettingsStore::FolderSettingsStore(const QString &root)
     : m_root(root)
-{
-}
+{ }
 
 QString FolderSettingsStore::defaultRoot()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
-QString FolderSettingsStore::pathOf(const QString &application, const QString &section,
-                                    const QString &key) const
+QString FolderSettingsStore::pathOf(
+    const QString &application, const QString &section, const QString &key) const
 {
     if (!isSafeName(application) || !isSafeName(section) || !isSafeName(key))
         return {};
@@ -39,18 +38,19 @@ QString FolderSettingsStore::pathOf(const QString &application, const QString &s
         + key;
 }
 
-QString FolderSettingsStore::ReadSetting(const QString &application, const QString &section,
-                                         const QString &key) const
+QString FolderSettingsStore::ReadSetting(
+    const QString &application, const QString &section, const QString &key) const
 {
     const QString path = pathOf(application, section, key);
     QByteArray bytes;
-    if (path.isEmpty() || FileIo::readRegularFile(path, bytes, MaxValueSize) != FileIo::ReadStatus::Ok)
+    if (path.isEmpty()
+        || FileIo::readRegularFile(path, bytes, MaxValueSize) != FileIo::ReadStatus::Ok)
         return {};
     return QString::fromUtf8(bytes);
 }
 
-WriteResult FolderSettingsStore::WriteSetting(const QString &application, const QString &section,
-                                              const QString &key, const QString &value)
+WriteResult FolderSettingsStore::WriteSetting(
+    const QString &application, const QString &section, const QString &key, const QString &value)
 {
     const QString path = pathOf(application, section, key);
     if (path.isEmpty()) {

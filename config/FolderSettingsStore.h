@@ -18,10 +18,10 @@ public:
     // Where a value lives; empty when a name cannot safely be a file name.
     QString pathOf(const QString &application, const QString &section, const QString &key) const;
 
-    QString ReadSetting(const QString &application, const QString &section,
-                        const QString &key) const override;
-    WriteResult WriteSetting(const QString &application, const QString &section,
-                             const QString &key, const QString &value) override;
+    QString ReadSetting(
+        const QString &application, const QString &section, const QString &key) const override;
+    WriteResult WriteSetting(const QString &application, const QString &section, const QString &key,
+        const QString &value) override;
 
 private:
     QString m_root;

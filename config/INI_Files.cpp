@@ -10,276 +10,278 @@
 namespace INI_Files {
 namespace {
 
-    const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
-    const QByteArray Utf16LeBom = QByteArrayLiteral("\xFF\xFE");
+const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+const QByteArray Utf16LeBom = QByteArrayLiteral("\xFF\xFE");
 
-    bool isUtf16Le(const QByteArray &contents) { return contents.startsWith(Utf16LeBom); }
+bool isUtf16Le(const QByteArray &contents)
+{
+    return contents.startsWith(Utf16LeBom);
+}
 
-    // Spaces (but not tabs) around section and key names are not part of them.
-    QByteArray withoutSpaces(const QByteArray &name)
-    {
-        qsizetype begin = 0;
-        qsizetype end = name.size();
-        while (begin < end && name[begin] == ' ')
-            ++begin;
-        while (end > begin && name[end - 1] == ' ')
-            --end;
-        return name.mid(begin, end - begin);
+// Spaces (but not tabs) around section and key names are not part of them.
+QByteArray withoutSpaces(const QByteArray &name)
+{
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && name[begin] == ' ')
+        ++begin;
+    while (end > begin && name[end - 1] == ' ')
+        --end;
+    return name.mid(begin, end - begin);
+}
+
+bool isContinuation(uchar c)
+{
+    return (c & 0xC0) == 0x80;
+}
+
+// Length of the valid UTF-8 sequence at text[at], or 0 if there is none.
+qsizetype utf8SequenceAt(const QByteArray &text, qsizetype at)
+{
+    const uchar lead = uchar(text[at]);
+    qsizetype length = 0;
+    uchar low = 0x80;
+    uchar high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
     }
-
-    bool isContinuation(uchar c) { return (c & 0xC0) == 0x80; }
-
-    // Length of the valid UTF-8 sequence at text[at], or 0 if there is none.
-    qsizetype utf8SequenceAt(const QByteArray &text, qsizetype at)
-    {
-        const uchar lead = uchar(text[at]);
-        qsizetype length = 0;
-        uchar low = 0x80;
-        uchar high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
+    if (at + length > text.size())
+        return 0;
+    const uchar second = uchar(text[at + 1]);
+    if (second < low || second > high)
+        return 0;
+    for (qsizetype i = 2; i < length; ++i) {
+        if (!isContinuation(uchar(text[at + i])))
             return 0;
-        }
-        if (at + length > text.size())
-            return 0;
-        const uchar second = uchar(text[at + 1]);
-        if (second < low || second > high)
-            return 0;
-        for (qsizetype i = 2; i < length; ++i) {
-            if (!isContinuation(uchar(text[at + i])))
-                return 0;
-        }
-        return length;
     }
+    return length;
+}
 
-    // At most MaxValueBytes, never splitting a valid UTF-8 character.
-    QByteArray limited(QByteArray value)
-    {
-        if (value.size() <= MaxValueBytes)
-            return value;
-        qsizetype cut = MaxValueBytes;
-        for (qsizetype start = cut - 1; start >= 0 && start >= cut - 3; --start) {
-            if (isContinuation(uchar(value[start])))
-                continue;
-            const qsizetype length = utf8SequenceAt(value, start);
-            if (length > 0 && start + length > cut)
-                cut = start;
-            break;
-        }
-        value.truncate(cut);
+// At most MaxValueBytes, never splitting a valid UTF-8 character.
+QByteArray limited(QByteArray value)
+{
+    if (value.size() <= MaxValueBytes)
         return value;
+    qsizetype cut = MaxValueBytes;
+    for (qsizetype start = cut - 1; start >= 0 && start >= cut - 3; --start) {
+        if (isContinuation(uchar(value[start])))
+            continue;
+        const qsizetype length = utf8SequenceAt(value, start);
+        if (length > 0 && start + length > cut)
+            cut = start;
+        break;
     }
+    value.truncate(cut);
+    return value;
+}
 
-    template<typename Unit>
-    using Units = std::vector<Unit>;
+template<typename Unit>
+using Units = std::vector<Unit>;
 
-    Units<uchar> toUnits(const QByteArray &text)
-    {
-        return Units<uchar>(text.cbegin(), text.cend());
-    }
+Units<uchar> toUnits(const QByteArray &text)
+{
+    return Units<uchar>(text.cbegin(), text.cend());
+}
 
-    // UTF-16 units of UTF-8 text; false if the text is not valid UTF-8.
-    bool toUnits(const QByteArray &text, Units<char16_t> &units)
-    {
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QString decoded = decoder(text);
-        if (decoder.hasError())
-            return false;
-        units.assign(decoded.utf16(), decoded.utf16() + decoded.size());
-        return true;
-    }
+// UTF-16 units of UTF-8 text; false if the text is not valid UTF-8.
+bool toUnits(const QByteArray &text, Units<char16_t> &units)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = decoder(text);
+    if (decoder.hasError())
+        return false;
+    units.assign(decoded.utf16(), decoded.utf16() + decoded.size());
+    return true;
+}
 
-    Units<char16_t> unitsOfUtf16Le(const QByteArray &contents)
-    {
-        Units<char16_t> units(size_t((contents.size() - Utf16LeBom.size()) / 2));
-        const auto *bytes = reinterpret_cast<const uchar *>(contents.constData()) + 2;
-        for (size_t i = 0; i < units.size(); ++i)
-            units[i] = char16_t(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-        return units;
-    }
+Units<char16_t> unitsOfUtf16Le(const QByteArray &contents)
+{
+    Units<char16_t> units(size_t((contents.size() - Utf16LeBom.size()) / 2));
+    const auto *bytes = reinterpret_cast<const uchar *>(contents.constData()) + 2;
+    for (size_t i = 0; i < units.size(); ++i)
+        units[i] = char16_t(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return units;
+}
 
-    QByteArray valueBytes(const uchar *text, qsizetype size)
-    {
-        return QByteArray(reinterpret_cast<const char *>(text), size);
-    }
+QByteArray valueBytes(const uchar *text, qsizetype size)
+{
+    return QByteArray(reinterpret_cast<const char *>(text), size);
+}
 
-    QByteArray valueBytes(const char16_t *text, qsizetype size)
-    {
-        return QString::fromUtf16(text, size).toUtf8();
-    }
+QByteArray valueBytes(const char16_t *text, qsizetype size)
+{
+    return QString::fromUtf16(text, size).toUtf8();
+}
 
-    template<typename Unit>
-    QByteArray findValue(const Unit *text, qsizetype size, qsizetype start, const Units<Unit> &section,
-                         const Units<Unit> &key)
-    {
-        const IniScanner<Unit> scanner(text, size, start);
-        const auto match = scanner.find(section.data(), qsizetype(section.size()), key.data(),
-                                        qsizetype(key.size()));
-        if (!match.keyFound)
-            return {};
-        const auto value = scanner.cutAtNul(scanner.unquoted(match.valueText));
-        return limited(valueBytes(text + value.begin, value.size()));
-    }
+template<typename Unit>
+QByteArray findValue(const Unit *text, qsizetype size, qsizetype start, const Units<Unit> &section,
+    const Units<Unit> &key)
+{
+    const IniScanner<Unit> scanner(text, size, start);
+    const auto match = scanner.find(
+        section.data(), qsizetype(section.size()), key.data(), qsizetype(key.size()));
+    if (!match.keyFound)
+        return {};
+    const auto value = scanner.cutAtNul(scanner.unquoted(match.valueText));
+    return limited(valueBytes(text + value.begin, value.size()));
+}
 
-    // Where the new text goes: units [begin, end) are replaced by insert.
-    template<typename Unit>
-    struct Change
-    {
-        bool needed = true;
-        qsizetype begin = 0;
-        qsizetype end = 0;
-        Units<Unit> insert;
-    };
+// Where the new text goes: units [begin, end) are replaced by insert.
+template<typename Unit>
+struct Change
+{
+    bool needed = true;
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    Units<Unit> insert;
+};
 
-    template<typename Unit>
-    void append(Units<Unit> &to, const Units<Unit> &text)
-    {
-        to.insert(to.end(), text.begin(), text.end());
-    }
+template<typename Unit>
+void append(Units<Unit> &to, const Units<Unit> &text)
+{
+    to.insert(to.end(), text.begin(), text.end());
+}
 
-    template<typename Unit>
-    void append(Units<Unit> &to, const char *ascii)
-    {
-        for (; *ascii; ++ascii)
-            to.push_back(Unit(uchar(*ascii)));
-    }
+template<typename Unit>
+void append(Units<Unit> &to, const char *ascii)
+{
+    for (; *ascii; ++ascii)
+        to.push_back(Unit(uchar(*ascii)));
+}
 
-    template<typename Unit>
-    Change<Unit> planChange(const Unit *text, qsizetype size, qsizetype start, bool fileIsEmpty,
-                            const Units<Unit> &section, const Units<Unit> &key,
-                            const Units<Unit> &value)
-    {
-        const IniScanner<Unit> scanner(text, size, start);
-        const auto match = scanner.find(section.data(), qsizetype(section.size()), key.data(),
-                                        qsizetype(key.size()));
-        Change<Unit> change;
-        if (match.keyFound) {
-            const auto &line = match.keyLine;
-            if (match.equalsSign < 0) {
-                // A bare key holds "": give it '=' and the value after its text.
-                change.needed = !value.empty();
-                change.begin = change.end = scanner.trimmed(line.begin, line.end).end;
-                append(change.insert, "=");
-                append(change.insert, value);
-                return change;
-            }
-            // Everything after '=' up to a NUL is the value; the rest of the line stays.
-            const auto region = scanner.cutAtNul({match.equalsSign + 1, line.end});
-            const auto current = scanner.trimmed(region.begin, region.end);
-            change.needed = !(size_t(current.size()) == value.size()
-                              && std::equal(value.begin(), value.end(), text + current.begin));
-            change.begin = region.begin;
-            change.end = region.end;
-            change.insert = value;
+template<typename Unit>
+Change<Unit> planChange(const Unit *text, qsizetype size, qsizetype start, bool fileIsEmpty,
+    const Units<Unit> &section, const Units<Unit> &key, const Units<Unit> &value)
+{
+    const IniScanner<Unit> scanner(text, size, start);
+    const auto match = scanner.find(
+        section.data(), qsizetype(section.size()), key.data(), qsizetype(key.size()));
+    Change<Unit> change;
+    if (match.keyFound) {
+        const auto &line = match.keyLine;
+        if (match.equalsSign < 0) {
+            // A bare key holds "": give it '=' and the value after its text.
+            change.needed = !value.empty();
+            change.begin = change.end = scanner.trimmed(line.begin, line.end).end;
+            append(change.insert, "=");
+            append(change.insert, value);
             return change;
         }
+        // Everything after '=' up to a NUL is the value; the rest of the line stays.
+        const auto region = scanner.cutAtNul({match.equalsSign + 1, line.end});
+        const auto current = scanner.trimmed(region.begin, region.end);
+        change.needed = !(size_t(current.size()) == value.size()
+            && std::equal(value.begin(), value.end(), text + current.begin));
+        change.begin = region.begin;
+        change.end = region.end;
+        change.insert = value;
+        return change;
+    }
 
-        Units<Unit> lineEnd;
-        const auto firstEnd = scanner.firstLineEnd();
-        if (firstEnd.size() > 0)
-            lineEnd.assign(text + firstEnd.begin, text + firstEnd.end);
-        else
-            append(lineEnd, "\r\n");
+    Units<Unit> lineEnd;
+    const auto firstEnd = scanner.firstLineEnd();
+    if (firstEnd.size() > 0)
+        lineEnd.assign(text + firstEnd.begin, text + firstEnd.end);
+    else
+        append(lineEnd, "\r\n");
 
-        Units<Unit> keyLine = key;
-        append(keyLine, "=");
-        append(keyLine, value);
-        append(keyLine, lineEnd);
+    Units<Unit> keyLine = key;
+    append(keyLine, "=");
+    append(keyLine, value);
+    append(keyLine, lineEnd);
 
-        if (match.sectionFound) {
-            const auto &last = match.lastLineOfSection;
-            change.begin = change.end = last.next;
-            if (!last.hasLineEnd())
-                append(change.insert, lineEnd);
-            append(change.insert, keyLine);
-            return change;
-        }
-
-        change.begin = change.end = size;
-        const bool endsWithLineEnd
-            = size > start && (text[size - 1] == '\r' || text[size - 1] == '\n');
-        if (!fileIsEmpty && !endsWithLineEnd)
+    if (match.sectionFound) {
+        const auto &last = match.lastLineOfSection;
+        change.begin = change.end = last.next;
+        if (!last.hasLineEnd())
             append(change.insert, lineEnd);
-        append(change.insert, "[");
-        append(change.insert, section);
-        append(change.insert, "]");
-        append(change.insert, lineEnd);
         append(change.insert, keyLine);
         return change;
     }
 
-    bool hasLineBreakOrNul(const QByteArray &text)
-    {
-        return text.contains('\r') || text.contains('\n') || text.contains('\0');
-    }
+    change.begin = change.end = size;
+    const bool endsWithLineEnd = size > start && (text[size - 1] == '\r' || text[size - 1] == '\n');
+    if (!fileIsEmpty && !endsWithLineEnd)
+        append(change.insert, lineEnd);
+    append(change.insert, "[");
+    append(change.insert, section);
+    append(change.insert, "]");
+    append(change.insert, lineEnd);
+    append(change.insert, keyLine);
+    return change;
+}
 
-    QString refusal(const QByteArray &section, const QByteArray &key, const QByteArray &value)
-    {
-        if (hasLineBreakOrNul(section))
-            return QStringLiteral("the section name contains a line break or a NUL character");
-        if (hasLineBreakOrNul(key))
-            return QStringLiteral("the key contains a line break or a NUL character");
-        if (hasLineBreakOrNul(value))
-            return QStringLiteral("the value contains a line break or a NUL character, which "
-                                  "would add lines to the file");
-        if (section.contains(']'))
-            return QStringLiteral("the section name contains \"]\"");
-        if (key.contains('=') || key.startsWith('[') || key.startsWith(';'))
-            return QStringLiteral("the key contains \"=\" or starts with \"[\" or \";\"");
-        return {};
-    }
+bool hasLineBreakOrNul(const QByteArray &text)
+{
+    return text.contains('\r') || text.contains('\n') || text.contains('\0');
+}
 
-    // The reader trims values and strips one pair of outer quotes; a value that
-    // would lose characters that way is written inside quotes.
-    QByteArray encoded(const QByteArray &value)
-    {
-        if (value.isEmpty())
-            return value;
-        const uchar first = uchar(value.front());
-        const uchar last = uchar(value.back());
-        const bool blankEdge
-            = IniScanner<uchar>::isBlank(first) || IniScanner<uchar>::isBlank(last);
-        const bool quoted = value.size() >= 2 && first == last && (first == '"' || first == '\'');
-        return blankEdge || quoted ? '"' + value + '"' : value;
-    }
+QString refusal(const QByteArray &section, const QByteArray &key, const QByteArray &value)
+{
+    if (hasLineBreakOrNul(section))
+        return QStringLiteral("the section name contains a line break or a NUL character");
+    if (hasLineBreakOrNul(key))
+        return QStringLiteral("the key contains a line break or a NUL character");
+    if (hasLineBreakOrNul(value))
+        return QStringLiteral("the value contains a line break or a NUL character, which "
+                              "would add lines to the file");
+    if (section.contains(']'))
+        return QStringLiteral("the section name contains \"]\"");
+    if (key.contains('=') || key.startsWith('[') || key.startsWith(';'))
+        return QStringLiteral("the key contains \"=\" or starts with \"[\" or \";\"");
+    return {};
+}
 
-    QByteArray joined(const QByteArray &contents, const Change<uchar> &change)
-    {
-        QByteArray result;
-        result.reserve(contents.size() - (change.end - change.begin) + qsizetype(change.insert.size()));
-        result.append(contents.constData(), change.begin);
-        result.append(reinterpret_cast<const char *>(change.insert.data()),
-                      qsizetype(change.insert.size()));
-        result.append(contents.constData() + change.end, contents.size() - change.end);
-        return result;
-    }
+// The reader trims values and strips one pair of outer quotes; a value that
+// would lose characters that way is written inside quotes.
+QByteArray encoded(const QByteArray &value)
+{
+    if (value.isEmpty())
+        return value;
+    const uchar first = uchar(value.front());
+    const uchar last = uchar(value.back());
+    const bool blankEdge = IniScanner<uchar>::isBlank(first) || IniScanner<uchar>::isBlank(last);
+    const bool quoted = value.size() >= 2 && first == last && (first == '"' || first == '\'');
+    return blankEdge || quoted ? '"' + value + '"' : value;
+}
 
-    QByteArray joined(const Units<char16_t> &units, const Change<char16_t> &change)
-    {
-        QByteArray result = Utf16LeBom;
-        result.reserve(2
-                       + 2 * qsizetype(units.size() - size_t(change.end - change.begin)
-                                       + change.insert.size()));
-        auto put = [&result](const char16_t *from, const char16_t *to) {
-            for (; from != to; ++from) {
-                result.append(char(*from & 0xFF));
-                result.append(char(*from >> 8));
-            }
-        };
-        put(units.data(), units.data() + change.begin);
-        put(change.insert.data(), change.insert.data() + change.insert.size());
-        put(units.data() + change.end, units.data() + units.size());
-        return result;
-    }
+QByteArray joined(const QByteArray &contents, const Change<uchar> &change)
+{
+    QByteArray result;
+    result.reserve(contents.size() - (change.end - change.begin) + qsizetype(change.insert.size()));
+    result.append(contents.constData(), change.begin);
+    result.append(
+        reinterpret_cast<const char *>(change.insert.data()), qsizetype(change.insert.size()));
+    result.append(contents.constData() + change.end, contents.size() - change.end);
+    return result;
+}
+
+QByteArray joined(const Units<char16_t> &units, const Change<char16_t> &change)
+{
+    QByteArray result = Utf16LeBom;
+    result.reserve(
+        2 + 2 * qsizetype(units.size() - size_t(change.end - change.begin) + change.insert.size()));
+    auto put = [&result](const char16_t *from, const char16_t *to) {
+        for (; from != to; ++from) {
+            result.append(char(*from & 0xFF));
+            result.append(char(*from >> 8));
+        }
+    };
+    put(units.data(), units.data() + change.begin);
+    put(change.insert.data(), change.insert.data() + change.insert.size());
+    put(units.data() + change.end, units.data() + units.size());
+    return result;
+}
 
 } // namespace
 
@@ -288,18 +290,19 @@ QByteArray valueIn(const QByteArray &contents, const QByteArray &section, const 
     if (isUtf16Le(contents)) {
         Units<char16_t> sectionUnits;
         Units<char16_t> keyUnits;
-        if (!toUnits(withoutSpaces(section), sectionUnits) || !toUnits(withoutSpaces(key), keyUnits))
+        if (!toUnits(withoutSpaces(section), sectionUnits)
+            || !toUnits(withoutSpaces(key), keyUnits))
             return {};
         const Units<char16_t> units = unitsOfUtf16Le(contents);
         return findValue(units.data(), qsizetype(units.size()), 0, sectionUnits, keyUnits);
     }
     const qsizetype start = contents.startsWith(Utf8Bom) ? Utf8Bom.size() : 0;
     return findValue(reinterpret_cast<const uchar *>(contents.constData()), contents.size(), start,
-                     toUnits(withoutSpaces(section)), toUnits(withoutSpaces(key)));
+        toUnits(withoutSpaces(section)), toUnits(withoutSpaces(key)));
 }
 
 Edit withValue(const QByteArray &contents, const QByteArray &section, const QByteArray &key,
-               const QByteArray &value)
+    const QByteArray &value)
 {
     Edit edit;
     const QByteArray sectionName = withoutSpaces(section);
@@ -324,8 +327,8 @@ Edit withValue(const QByteArray &contents, const QByteArray &section, const QByt
             return edit;
         }
         const Units<char16_t> units = unitsOfUtf16Le(contents);
-        const auto change = planChange(units.data(), qsizetype(units.size()), 0, false,
-                                       sectionUnits, keyUnits, valueUnits);
+        const auto change = planChange(
+            units.data(), qsizetype(units.size()), 0, false, sectionUnits, keyUnits, valueUnits);
         edit.changed = change.needed;
         if (edit.changed)
             edit.contents = joined(units, change);
@@ -333,9 +336,9 @@ Edit withValue(const QByteArray &contents, const QByteArray &section, const QByt
     }
 
     const qsizetype start = contents.startsWith(Utf8Bom) ? Utf8Bom.size() : 0;
-    const auto change = planChange(reinterpret_cast<const uchar *>(contents.constData()),
-                                   contents.size(), start, contents.isEmpty(),
-                                   toUnits(sectionName), toUnits(keyName), toUnits(written));
+    const auto change
+        = planChange(reinterpret_cast<const uchar *>(contents.constData()), contents.size(), start,
+            contents.isEmpty(), toUnits(sectionName), toUnits(keyName), toUnits(written));
     edit.changed = change.needed;
     if (edit.changed)
         edit.contents = joined(contents, change);
@@ -350,14 +353,15 @@ QByteArray ReadIniValue(const QString &path, const QByteArray &section, const QB
     return valueIn(contents, section, key);
 }
 
-WriteResult WriteIniValue(const QString &path, const QByteArray &section, const QByteArray &key,
-                          const QByteArray &value)
+WriteResult WriteIniValue(
+    const QString &path, const QByteArray &section, const QByteArray &key, const QByteArray &value)
 {
     if (path.isEmpty())
         return WriteResult::failure(
             QStringLiteral("Could not write the INI file: no path was given."));
     auto failure = [&path](const QString &reason) {
-        return WriteResult::failure(QStringLiteral("Could not write \"%1\": %2.").arg(path, reason));
+        return WriteResult::failure(
+            QStringLiteral("Could not write \"%1\": %2.").arg(path, reason));
     };
 
     QByteArray contents;

@@ -22,8 +22,8 @@ QByteArray ReadIniValue(const QString &path, const QByteArray &section, const QB
 // Sets key=value in section, adding the section or key where missing and
 // creating the file in an existing folder. All or nothing; a failure names the
 // file and the reason and leaves the file exactly as it was.
-WriteResult WriteIniValue(const QString &path, const QByteArray &section, const QByteArray &key,
-                          const QByteArray &value);
+WriteResult WriteIniValue(
+    const QString &path, const QByteArray &section, const QByteArray &key, const QByteArray &value);
 
 // The same on file contents in memory.
 QByteArray valueIn(const QByteArray &contents, const QByteArray &section, const QByteArray &key);
@@ -35,6 +35,6 @@ struct Edit
     QByteArray contents; // the new file, when changed
 };
 Edit withValue(const QByteArray &contents, const QByteArray &section, const QByteArray &key,
-               const QByteArray &value);
+    const QByteArray &value);
 
 } // namespace INI_Files

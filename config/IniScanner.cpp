@@ -43,9 +43,8 @@ bool IniScanner<Unit>::sameName(Range range, const Unit *name, qsizetype nameSiz
 }
 
 template<typename Unit>
-typename IniScanner<Unit>::Match IniScanner<Unit>::find(const Unit *section,
-                                                        qsizetype sectionSize, const Unit *key,
-                                                        qsizetype keySize) const
+typename IniScanner<Unit>::Match IniScanner<Unit>::find(
+    const Unit *section, qsizetype sectionSize, const Unit *key, qsizetype keySize) const
 {
     Match match;
     Line line;

@@ -40,14 +40,13 @@ public:
         : m_text(text)
         , m_size(size)
         , m_start(start)
-    {
-    }
+    { }
 
     // The first matching key of the first matching section block. section and
     // key are compared ASCII-case-insensitively; the caller has already removed
     // the spaces around them.
-    Match find(const Unit *section, qsizetype sectionSize, const Unit *key,
-               qsizetype keySize) const;
+    Match find(
+        const Unit *section, qsizetype sectionSize, const Unit *key, qsizetype keySize) const;
 
     // The line end of the first line that has one; empty if none does.
     Range firstLineEnd() const;

@@ -12,8 +12,9 @@ class SettingsStore
 public:
     virtual ~SettingsStore() = default;
 
-    virtual QString ReadSetting(const QString &application, const QString &section,
-                                const QString &key) const = 0;
+    virtual QString ReadSetting(
+        const QString &application, const QString &section, const QString &key) const = 0;
     virtual WriteResult WriteSetting(const QString &application, const QString &section,
-                                     const QString &key, const QString &value) = 0;
+        const QString &key, const QString &value)
+        = 0;
 };

@@ -41,61 +41,120 @@ void TestIniReader::parsing_data()
     QTest::addColumn<QByteArray>("expected");
 
     // Line ends
-    QTest::newRow("crlf") << QByteArray("[S]\r\nk=v\r\n") << QByteArray("S") << QByteArray("k") << QByteArray("v");
-    QTest::newRow("lf") << QByteArray("[S]\nk=v\n") << QByteArray("S") << QByteArray("k") << QByteArray("v");
-    QTest::newRow("lone cr") << QByteArray("[S]\rk=v\rx=y") << QByteArray("S") << QByteArray("k") << QByteArray("v");
-    QTest::newRow("lfcr") << QByteArray("[S]\n\rk=v\n\r") << QByteArray("S") << QByteArray("k") << QByteArray("v");
-    QTest::newRow("mixed, no final line end") << QByteArray("[A]\r\na=1\n[S]\rj=0\n\r\nk=v") << QByteArray("S") << QByteArray("k") << QByteArray("v");
+    QTest::newRow("crlf") << QByteArray("[S]\r\nk=v\r\n") << QByteArray("S") << QByteArray("k")
+                          << QByteArray("v");
+    QTest::newRow("lf") << QByteArray("[S]\nk=v\n") << QByteArray("S") << QByteArray("k")
+                        << QByteArray("v");
+    QTest::newRow("lone cr") << QByteArray("[S]\rk=v\rx=y") << QByteArray("S") << QByteArray("k")
+                             << QByteArray("v");
+    QTest::newRow("lfcr") << QByteArray("[S]\n\rk=v\n\r") << QByteArray("S") << QByteArray("k")
+                          << QByteArray("v");
+    QTest::newRow("mixed, no final line end")
+        << QByteArray("[A]\r\na=1\n[S]\rj=0\n\r\nk=v") << QByteArray("S") << QByteArray("k")
+        << QByteArray("v");
     // Trimming and blank lines
-    QTest::newRow("blanks around line") << QByteArray(" \t\v\f[S]\x1A \n\t k \t= \x1A v w \f\v\n") << QByteArray("S") << QByteArray("k") << QByteArray("v w");
-    QTest::newRow("blank lines ignored") << QByteArray("\n\n[S]\n\n  \n\tk=v\n") << QByteArray("S") << QByteArray("k") << QByteArray("v");
+    QTest::newRow("blanks around line") << QByteArray(" \t\v\f[S]\x1A \n\t k \t= \x1A v w \f\v\n")
+                                        << QByteArray("S") << QByteArray("k") << QByteArray("v w");
+    QTest::newRow("blank lines ignored") << QByteArray("\n\n[S]\n\n  \n\tk=v\n") << QByteArray("S")
+                                         << QByteArray("k") << QByteArray("v");
     // NUL bytes end names and values, not lines
-    QTest::newRow("nul in value") << QByteArray("[S]\nk1=ab\0cd\n", 12) << QByteArray("S") << QByteArray("k1") << QByteArray("ab");
-    QTest::newRow("nul in key") << QByteArray("[S]\nk\0" "2=x\n", 10) << QByteArray("S") << QByteArray("k") << QByteArray("x");
-    QTest::newRow("nul in section") << QByteArray("[S\0x]\nk=x\n", 11) << QByteArray("S") << QByteArray("k") << QByteArray("x");
-    QTest::newRow("nul before '=' still splits") << QByteArray("[S]\nk\0a=x\n", 10) << QByteArray("S") << QByteArray("k") << QByteArray("x");
+    QTest::newRow("nul in value") << QByteArray("[S]\nk1=ab\0cd\n", 12) << QByteArray("S")
+                                  << QByteArray("k1") << QByteArray("ab");
+    QTest::newRow("nul in key") << QByteArray("[S]\nk\0"
+                                              "2=x\n",
+        10) << QByteArray("S") << QByteArray("k")
+                                << QByteArray("x");
+    QTest::newRow("nul in section")
+        << QByteArray("[S\0x]\nk=x\n", 11) << QByteArray("S") << QByteArray("k") << QByteArray("x");
+    QTest::newRow("nul before '=' still splits")
+        << QByteArray("[S]\nk\0a=x\n", 10) << QByteArray("S") << QByteArray("k") << QByteArray("x");
     // Comments
-    QTest::newRow("';' line is a comment") << QByteArray("[S]\n;k=v\n") << QByteArray("S") << QByteArray(";k") << QByteArray("");
-    QTest::newRow("'#' is not a comment") << QByteArray("[S]\n#k=v\n") << QByteArray("S") << QByteArray("#k") << QByteArray("v");
-    QTest::newRow("nothing after a value is a comment") << QByteArray("[S]\nk=abc ; note\n") << QByteArray("S") << QByteArray("k") << QByteArray("abc ; note");
-    QTest::newRow("commented key does not hide the real one") << QByteArray("[S]\n;k=old\nk=new\n") << QByteArray("S") << QByteArray("k") << QByteArray("new");
+    QTest::newRow("';' line is a comment")
+        << QByteArray("[S]\n;k=v\n") << QByteArray("S") << QByteArray(";k") << QByteArray("");
+    QTest::newRow("'#' is not a comment")
+        << QByteArray("[S]\n#k=v\n") << QByteArray("S") << QByteArray("#k") << QByteArray("v");
+    QTest::newRow("nothing after a value is a comment")
+        << QByteArray("[S]\nk=abc ; note\n") << QByteArray("S") << QByteArray("k")
+        << QByteArray("abc ; note");
+    QTest::newRow("commented key does not hide the real one")
+        << QByteArray("[S]\n;k=old\nk=new\n") << QByteArray("S") << QByteArray("k")
+        << QByteArray("new");
     // Section headers
-    QTest::newRow("spaces in header") << QByteArray("[  ODBC  ]\nk=v\n") << QByteArray("ODBC") << QByteArray("k") << QByteArray("v");
-    QTest::newRow("text after header") << QByteArray("[ODBC] trailing\nk=v\n") << QByteArray("ODBC") << QByteArray("k") << QByteArray("v");
-    QTest::newRow("header without ']'") << QByteArray("[ODBC \nk=v\n") << QByteArray("ODBC") << QByteArray("k") << QByteArray("v");
-    QTest::newRow("header with '='") << QByteArray("[a=b]\nk=v\n") << QByteArray("a=b") << QByteArray("k") << QByteArray("v");
+    QTest::newRow("spaces in header") << QByteArray("[  ODBC  ]\nk=v\n") << QByteArray("ODBC")
+                                      << QByteArray("k") << QByteArray("v");
+    QTest::newRow("text after header") << QByteArray("[ODBC] trailing\nk=v\n") << QByteArray("ODBC")
+                                       << QByteArray("k") << QByteArray("v");
+    QTest::newRow("header without ']'")
+        << QByteArray("[ODBC \nk=v\n") << QByteArray("ODBC") << QByteArray("k") << QByteArray("v");
+    QTest::newRow("header with '='")
+        << QByteArray("[a=b]\nk=v\n") << QByteArray("a=b") << QByteArray("k") << QByteArray("v");
     // Keys and values
-    QTest::newRow("split at first '='") << QByteArray("[S]\na = b = c\n") << QByteArray("S") << QByteArray("a") << QByteArray("b = c");
-    QTest::newRow("key without '='") << QByteArray("[S]\nk\nk=v\n") << QByteArray("S") << QByteArray("k") << QByteArray("");
-    QTest::newRow("empty key") << QByteArray("[S]\n=v\n") << QByteArray("S") << QByteArray("") << QByteArray("v");
-    QTest::newRow("empty section") << QByteArray("[]\nk=v\n") << QByteArray("") << QByteArray("k") << QByteArray("v");
-    QTest::newRow("keys before any header are unreachable") << QByteArray("k=v\n[S]\n") << QByteArray("") << QByteArray("k") << QByteArray("");
-    QTest::newRow("key in another section") << QByteArray("[A]\nk=v\n[S]\n") << QByteArray("S") << QByteArray("k") << QByteArray("");
-    QTest::newRow("missing section") << QByteArray("[A]\nk=v\n") << QByteArray("S") << QByteArray("k") << QByteArray("");
+    QTest::newRow("split at first '='") << QByteArray("[S]\na = b = c\n") << QByteArray("S")
+                                        << QByteArray("a") << QByteArray("b = c");
+    QTest::newRow("key without '='")
+        << QByteArray("[S]\nk\nk=v\n") << QByteArray("S") << QByteArray("k") << QByteArray("");
+    QTest::newRow("empty key") << QByteArray("[S]\n=v\n") << QByteArray("S") << QByteArray("")
+                               << QByteArray("v");
+    QTest::newRow("empty section")
+        << QByteArray("[]\nk=v\n") << QByteArray("") << QByteArray("k") << QByteArray("v");
+    QTest::newRow("keys before any header are unreachable")
+        << QByteArray("k=v\n[S]\n") << QByteArray("") << QByteArray("k") << QByteArray("");
+    QTest::newRow("key in another section")
+        << QByteArray("[A]\nk=v\n[S]\n") << QByteArray("S") << QByteArray("k") << QByteArray("");
+    QTest::newRow("missing section")
+        << QByteArray("[A]\nk=v\n") << QByteArray("S") << QByteArray("k") << QByteArray("");
     // Matching
-    QTest::newRow("case-insensitive section") << QByteArray("[ODBC]\nk=v\n") << QByteArray("odbc") << QByteArray("k") << QByteArray("v");
-    QTest::newRow("case-insensitive key") << QByteArray("[S]\nUserDBLoginUser=v\n") << QByteArray("S") << QByteArray("USERDBLOGINUSER") << QByteArray("v");
-    QTest::newRow("only ASCII letters fold") << QByteArray("[S]\n\xC3\x89t\xC3\xA9=v\n") << QByteArray("S") << QByteArray("\xC3\xA9t\xC3\xA9") << QByteArray("");
-    QTest::newRow("spaces around arguments ignored") << QByteArray("[S]\nk=v\n") << QByteArray("  S ") << QByteArray(" k  ") << QByteArray("v");
-    QTest::newRow("tabs around arguments are not") << QByteArray("[S]\nk=v\n") << QByteArray("\tS") << QByteArray("k") << QByteArray("");
+    QTest::newRow("case-insensitive section")
+        << QByteArray("[ODBC]\nk=v\n") << QByteArray("odbc") << QByteArray("k") << QByteArray("v");
+    QTest::newRow("case-insensitive key")
+        << QByteArray("[S]\nUserDBLoginUser=v\n") << QByteArray("S")
+        << QByteArray("USERDBLOGINUSER") << QByteArray("v");
+    QTest::newRow("only ASCII letters fold")
+        << QByteArray("[S]\n\xC3\x89t\xC3\xA9=v\n") << QByteArray("S")
+        << QByteArray("\xC3\xA9t\xC3\xA9") << QByteArray("");
+    QTest::newRow("spaces around arguments ignored")
+        << QByteArray("[S]\nk=v\n") << QByteArray("  S ") << QByteArray(" k  ") << QByteArray("v");
+    QTest::newRow("tabs around arguments are not")
+        << QByteArray("[S]\nk=v\n") << QByteArray("\tS") << QByteArray("k") << QByteArray("");
     // Duplicates
-    QTest::newRow("first section block wins") << QByteArray("[S]\na=1\n[T]\n[S]\nk=2\n") << QByteArray("S") << QByteArray("k") << QByteArray("");
-    QTest::newRow("first key wins") << QByteArray("[S]\nk=1\nK=2\n") << QByteArray("S") << QByteArray("k") << QByteArray("1");
-    QTest::newRow("differently spelled duplicate") << QByteArray("[s]\nk=1\n[S]\nk=2\n") << QByteArray("S") << QByteArray("k") << QByteArray("1");
+    QTest::newRow("first section block wins")
+        << QByteArray("[S]\na=1\n[T]\n[S]\nk=2\n") << QByteArray("S") << QByteArray("k")
+        << QByteArray("");
+    QTest::newRow("first key wins")
+        << QByteArray("[S]\nk=1\nK=2\n") << QByteArray("S") << QByteArray("k") << QByteArray("1");
+    QTest::newRow("differently spelled duplicate")
+        << QByteArray("[s]\nk=1\n[S]\nk=2\n") << QByteArray("S") << QByteArray("k")
+        << QByteArray("1");
     // Quotes
-    QTest::newRow("double quotes") << QByteArray("[S]\nk=\"  x  \"\n") << QByteArray("S") << QByteArray("k") << QByteArray("  x  ");
-    QTest::newRow("single quotes") << QByteArray("[S]\nk='x'\n") << QByteArray("S") << QByteArray("k") << QByteArray("x");
-    QTest::newRow("one pair only") << QByteArray("[S]\nk=\"\"a\"\"\n") << QByteArray("S") << QByteArray("k") << QByteArray("\"a\"");
-    QTest::newRow("unmatched quotes kept") << QByteArray("[S]\nk=\"x'\n") << QByteArray("S") << QByteArray("k") << QByteArray("\"x'");
-    QTest::newRow("lone quote kept") << QByteArray("[S]\nk=\"\n") << QByteArray("S") << QByteArray("k") << QByteArray("\"");
-    QTest::newRow("empty quotes") << QByteArray("[S]\nk=\"\"\n") << QByteArray("S") << QByteArray("k") << QByteArray("");
-    QTest::newRow("quotes inside kept") << QByteArray("[S]\nk=a\"b\"\n") << QByteArray("S") << QByteArray("k") << QByteArray("a\"b\"");
+    QTest::newRow("double quotes") << QByteArray("[S]\nk=\"  x  \"\n") << QByteArray("S")
+                                   << QByteArray("k") << QByteArray("  x  ");
+    QTest::newRow("single quotes")
+        << QByteArray("[S]\nk='x'\n") << QByteArray("S") << QByteArray("k") << QByteArray("x");
+    QTest::newRow("one pair only") << QByteArray("[S]\nk=\"\"a\"\"\n") << QByteArray("S")
+                                   << QByteArray("k") << QByteArray("\"a\"");
+    QTest::newRow("unmatched quotes kept")
+        << QByteArray("[S]\nk=\"x'\n") << QByteArray("S") << QByteArray("k") << QByteArray("\"x'");
+    QTest::newRow("lone quote kept")
+        << QByteArray("[S]\nk=\"\n") << QByteArray("S") << QByteArray("k") << QByteArray("\"");
+    QTest::newRow("empty quotes") << QByteArray("[S]\nk=\"\"\n") << QByteArray("S")
+                                  << QByteArray("k") << QByteArray("");
+    QTest::newRow("quotes inside kept") << QByteArray("[S]\nk=a\"b\"\n") << QByteArray("S")
+                                        << QByteArray("k") << QByteArray("a\"b\"");
     // Encodings
-    QTest::newRow("utf-8 byte-order mark") << QByteArray("\xEF\xBB\xBF[S]\nk=v\n") << QByteArray("S") << QByteArray("k") << QByteArray("v");
-    QTest::newRow("utf-8 text") << QByteArray("[S]\nk=\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85\n") << QByteArray("S") << QByteArray("k") << QByteArray("\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85");
-    QTest::newRow("utf-16le") << utf16le(QStringLiteral("[ODBC]\r\nUserDBLoginUser = \u0633\u0644\u0627\u0645\r\n")) << QByteArray("odbc") << QByteArray("userdbloginuser") << QStringLiteral("\u0633\u0644\u0627\u0645").toUtf8();
-    QTest::newRow("bytes that are not utf-8") << QByteArray("[S]\nk=\xFF\xFE\x80\n") << QByteArray("S") << QByteArray("k") << QByteArray("\xFF\xFE\x80");
-    QTest::newRow("empty file") << QByteArray() << QByteArray("S") << QByteArray("k") << QByteArray("");
+    QTest::newRow("utf-8 byte-order mark") << QByteArray("\xEF\xBB\xBF[S]\nk=v\n")
+                                           << QByteArray("S") << QByteArray("k") << QByteArray("v");
+    QTest::newRow("utf-8 text") << QByteArray("[S]\nk=\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85\n")
+                                << QByteArray("S") << QByteArray("k")
+                                << QByteArray("\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85");
+    QTest::newRow("utf-16le") << utf16le(
+        QStringLiteral("[ODBC]\r\nUserDBLoginUser = \u0633\u0644\u0627\u0645\r\n"))
+                              << QByteArray("odbc") << QByteArray("userdbloginuser")
+                              << QStringLiteral("\u0633\u0644\u0627\u0645").toUtf8();
+    QTest::newRow("bytes that are not utf-8")
+        << QByteArray("[S]\nk=\xFF\xFE\x80\n") << QByteArray("S") << QByteArray("k")
+        << QByteArray("\xFF\xFE\x80");
+    QTest::newRow("empty file") << QByteArray() << QByteArray("S") << QByteArray("k")
+                                << QByteArray("");
 }
 
 void TestIniReader::parsing()
@@ -119,10 +178,13 @@ void TestIniReader::truncation_data()
     const QByteArray a253(253, 'a');
     QTest::newRow("254 bytes kept") << QByteArray(254, 'x') << QByteArray(254, 'x');
     QTest::newRow("300 bytes cut to 254") << QByteArray(300, 'x') << QByteArray(254, 'x');
-    QTest::newRow("counted after quotes") << '"' + QByteArray(254, 'x') + '"' << QByteArray(254, 'x');
+    QTest::newRow("counted after quotes")
+        << '"' + QByteArray(254, 'x') + '"' << QByteArray(254, 'x');
     QTest::newRow("two-byte letter not split") << a253 + "\xC3\xA9zz" << a253;
-    QTest::newRow("two-byte letter that fits") << QByteArray(252, 'a') + "\xC3\xA9zz" << QByteArray(252, 'a') + "\xC3\xA9";
-    QTest::newRow("four-byte letter not split") << QByteArray(252, 'a') + "\xF0\x9F\x98\x80" << QByteArray(252, 'a');
+    QTest::newRow("two-byte letter that fits")
+        << QByteArray(252, 'a') + "\xC3\xA9zz" << QByteArray(252, 'a') + "\xC3\xA9";
+    QTest::newRow("four-byte letter not split")
+        << QByteArray(252, 'a') + "\xF0\x9F\x98\x80" << QByteArray(252, 'a');
     QTest::newRow("invalid bytes cut exactly") << a253 + "\xC3\x28zz" << a253 + "\xC3";
     QTest::newRow("stray continuation bytes cut exactly") << a253 + "\x80\x80\x80" << a253 + "\x80";
 }
@@ -169,7 +231,8 @@ void TestIniReader::missingOrUnusableFiles()
     else if (kind == "folder")
         QVERIFY(QDir(dir.path()).mkdir("Zentaro.ini"));
     else if (kind == "fifo")
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); // no writer: must not block
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(path).constData(), 0600), 0); // no writer: must not block
     else if (kind == "device")
         path = "/dev/zero";
     else if (kind == "unreadable") {
@@ -196,8 +259,8 @@ void TestIniReader::readingChangesNothing()
     QCOMPARE(TestFiles::read(path), contents);
     QCOMPARE(QFileInfo(path).lastModified(), modified);
     QCOMPARE(QFileInfo(path).permissions() & (QFileDevice::ReadOwner | QFileDevice::WriteOwner),
-             QFileDevice::ReadOwner);
-    QCOMPARE(TestFiles::entries(dir.path()), QStringList{"Zentaro.ini"});
+        QFileDevice::ReadOwner);
+    QCOMPARE(TestFiles::entries(dir.path()), QStringList {"Zentaro.ini"});
 }
 
 QTEST_GUILESS_MAIN(TestIniReader)

@@ -106,9 +106,8 @@ void TestIniWriter::edits_data()
     QTest::newRow("new lines use the first line end of the file")
         << QByteArray("[A]\nx=1\r\n") << QByteArray("S") << QByteArray("k") << QByteArray("v")
         << QByteArray("[A]\nx=1\r\n[S]\nk=v\n");
-    QTest::newRow("lone cr file")
-        << QByteArray("[A]\rx=1\r") << QByteArray("A") << QByteArray("k") << QByteArray("v")
-        << QByteArray("[A]\rx=1\rk=v\r");
+    QTest::newRow("lone cr file") << QByteArray("[A]\rx=1\r") << QByteArray("A") << QByteArray("k")
+                                  << QByteArray("v") << QByteArray("[A]\rx=1\rk=v\r");
     QTest::newRow("untouched line ends kept")
         << QByteArray("[A]\r\nx=1\ny=2\r[S]\n\rk=1\n\r") << QByteArray("S") << QByteArray("k")
         << QByteArray("2") << QByteArray("[A]\r\nx=1\ny=2\r[S]\n\rk=2\n\r");
@@ -134,16 +133,16 @@ void TestIniWriter::edits_data()
     QTest::newRow("value in quotes is quoted again")
         << QByteArray("[S]\nk=1\n") << QByteArray("S") << QByteArray("k") << QByteArray("'x'")
         << QByteArray("[S]\nk=\"'x'\"\n");
-    QTest::newRow("empty value")
-        << QByteArray("[S]\nk=1\n") << QByteArray("S") << QByteArray("k") << QByteArray("")
-        << QByteArray("[S]\nk=\n");
+    QTest::newRow("empty value") << QByteArray("[S]\nk=1\n") << QByteArray("S") << QByteArray("k")
+                                 << QByteArray("") << QByteArray("[S]\nk=\n");
     QTest::newRow("utf-16le stays utf-16le")
         << utf16le("[ODBC]\r\nUser=\u0633\r\n") << QByteArray("Options")
         << QByteArray("AccountingScript") << QStringLiteral("/opt/\u0645/kovrapost").toUtf8()
-        << utf16le("[ODBC]\r\nUser=\u0633\r\n[Options]\r\nAccountingScript=/opt/\u0645/kovrapost\r\n");
+        << utf16le(
+               "[ODBC]\r\nUser=\u0633\r\n[Options]\r\nAccountingScript=/opt/\u0645/kovrapost\r\n");
     QTest::newRow("utf-16le replace")
-        << utf16le("[S]\nk=old\nz=1\n") << QByteArray("s") << QByteArray("K")
-        << QByteArray("new") << utf16le("[S]\nk=new\nz=1\n");
+        << utf16le("[S]\nk=old\nz=1\n") << QByteArray("s") << QByteArray("K") << QByteArray("new")
+        << utf16le("[S]\nk=new\nz=1\n");
 }
 
 void TestIniWriter::edits()
@@ -163,7 +162,7 @@ void TestIniWriter::edits()
     QVERIFY2(written == after, qPrintable(TestFiles::firstDifference(written, after)));
     // The reader finds what was written.
     QCOMPARE(INI_Files::ReadIniValue(path, section, key), value);
-    QCOMPARE(TestFiles::entries(dir.path()), QStringList{"Zentaro.ini"});
+    QCOMPARE(TestFiles::entries(dir.path()), QStringList {"Zentaro.ini"});
 }
 
 void TestIniWriter::refusals_data()
@@ -183,16 +182,16 @@ void TestIniWriter::refusals_data()
                                   << QByteArray("x\0y", 3) << "NUL";
     QTest::newRow("lf in key") << file << QByteArray("Options") << QByteArray("a\nb")
                                << QByteArray("v") << "line break";
-    QTest::newRow("nul in section") << file << QByteArray("Opt\0ions", 8) << QByteArray("k")
-                                    << QByteArray("v") << "NUL";
+    QTest::newRow("nul in section")
+        << file << QByteArray("Opt\0ions", 8) << QByteArray("k") << QByteArray("v") << "NUL";
     QTest::newRow("'=' in key") << file << QByteArray("Options") << QByteArray("a=b")
                                 << QByteArray("v") << "\"=\"";
-    QTest::newRow("key starting with '['") << file << QByteArray("Options") << QByteArray(" [a")
-                                           << QByteArray("v") << "\"[\"";
-    QTest::newRow("key starting with ';'") << file << QByteArray("Options") << QByteArray(";a")
-                                           << QByteArray("v") << "\";\"";
-    QTest::newRow("']' in section") << file << QByteArray("Opt]ions") << QByteArray("k")
-                                    << QByteArray("v") << "\"]\"";
+    QTest::newRow("key starting with '['")
+        << file << QByteArray("Options") << QByteArray(" [a") << QByteArray("v") << "\"[\"";
+    QTest::newRow("key starting with ';'")
+        << file << QByteArray("Options") << QByteArray(";a") << QByteArray("v") << "\";\"";
+    QTest::newRow("']' in section")
+        << file << QByteArray("Opt]ions") << QByteArray("k") << QByteArray("v") << "\"]\"";
     QTest::newRow("not utf-8, into a utf-16 file")
         << utf16le("[S]\r\n") << QByteArray("S") << QByteArray("k") << QByteArray("\xFF")
         << "UTF-16";
@@ -211,7 +210,8 @@ void TestIniWriter::refusals()
     TestFiles::write(path, before);
     const WriteResult result = INI_Files::WriteIniValue(path, section, key, value);
     QVERIFY(!result.ok());
-    QVERIFY2(result.error.contains(path) && result.error.contains(reason), qPrintable(result.error));
+    QVERIFY2(
+        result.error.contains(path) && result.error.contains(reason), qPrintable(result.error));
     QCOMPARE(TestFiles::read(path), before);
 }
 
@@ -257,13 +257,20 @@ void TestIniWriter::failuresLeaveFileAsItWas_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("empty path") << "empty" << "no path";
-    QTest::newRow("missing folder") << "missing-folder" << "does not exist";
-    QTest::newRow("path is a folder") << "folder" << "folder";
-    QTest::newRow("no write bits") << "read-only" << "read-only";
-    QTest::newRow("read-only file system") << "read-only-mount" << "read-only";
-    QTest::newRow("fifo") << "fifo" << "not an ordinary file";
-    QTest::newRow("device") << "device" << "not an ordinary file";
+    QTest::newRow("empty path") << "empty"
+                                << "no path";
+    QTest::newRow("missing folder") << "missing-folder"
+                                    << "does not exist";
+    QTest::newRow("path is a folder") << "folder"
+                                      << "folder";
+    QTest::newRow("no write bits") << "read-only"
+                                   << "read-only";
+    QTest::newRow("read-only file system") << "read-only-mount"
+                                           << "read-only";
+    QTest::newRow("fifo") << "fifo"
+                          << "not an ordinary file";
+    QTest::newRow("device") << "device"
+                            << "not an ordinary file";
 }
 
 void TestIniWriter::failuresLeaveFileAsItWas()
@@ -286,8 +293,8 @@ void TestIniWriter::failuresLeaveFileAsItWas()
     } else if (kind == "folder") {
         path = folder;
     } else if (kind == "read-only") {
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup
-                                        | QFileDevice::ReadOther);
+        QFile::setPermissions(
+            path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     } else if (kind == "read-only-mount") {
         if (TestFiles::isRoot()) {
             mount.emplace(TestFiles::ScopedMount::readOnlyBind(folder));
@@ -311,8 +318,8 @@ void TestIniWriter::failuresLeaveFileAsItWas()
         QVERIFY2(result.error.contains(path), qPrintable(result.error));
     QCOMPARE(TestFiles::read(folder + "/Zentaro.ini"), contents);
     QCOMPARE(TestFiles::entries(folder), before);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                      | QFileDevice::ExeOwner);
+    QFile::setPermissions(
+        folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void TestIniWriter::fullDisk()
@@ -330,9 +337,9 @@ void TestIniWriter::fullDisk()
         = INI_Files::WriteIniValue(path, "Options", "AccountingScript", QByteArray(8192, 'v'));
     QVERIFY(!result.ok());
     QVERIFY2(result.error.contains("disk is full") && result.error.contains(path),
-             qPrintable(result.error));
+        qPrintable(result.error));
     QCOMPARE(TestFiles::read(path), contents);
-    QCOMPARE(TestFiles::entries(dir.path()), (QStringList{"Zentaro.ini", "filler"}));
+    QCOMPARE(TestFiles::entries(dir.path()), (QStringList {"Zentaro.ini", "filler"}));
 }
 
 void TestIniWriter::keepsModeOwnerAndLinks()
@@ -341,8 +348,8 @@ void TestIniWriter::keepsModeOwnerAndLinks()
     const QString real = dir.filePath("real/Zentaro.ini");
     QVERIFY(QDir().mkpath(dir.filePath("real")));
     TestFiles::write(real, "[Options]\r\nAccountingScript=old\r\n");
-    QVERIFY(QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                            | QFileDevice::ReadGroup));
+    QVERIFY(QFile::setPermissions(
+        real, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
     const bool giveAway = TestFiles::isRoot();
     if (giveAway)
         QCOMPARE(::chown(QFile::encodeName(real).constData(), 65534, 65534), 0);
@@ -363,7 +370,7 @@ void TestIniWriter::keepsModeOwnerAndLinks()
         QCOMPARE(int(st.st_uid), 65534);
         QCOMPARE(int(st.st_gid), 65534);
     }
-    QCOMPARE(TestFiles::entries(dir.filePath("real")), QStringList{"Zentaro.ini"});
+    QCOMPARE(TestFiles::entries(dir.filePath("real")), QStringList {"Zentaro.ini"});
 }
 
 void TestIniWriter::danglingLinkCreatesTarget()
@@ -374,7 +381,7 @@ void TestIniWriter::danglingLinkCreatesTarget()
     QVERIFY(INI_Files::WriteIniValue(path, "Options", "AccountingScript", "v").ok());
     QVERIFY(QFileInfo(path).isSymLink());
     QCOMPARE(TestFiles::read(dir.filePath("target.ini")),
-             QByteArray("[Options]\r\nAccountingScript=v\r\n"));
+        QByteArray("[Options]\r\nAccountingScript=v\r\n"));
 }
 
 void TestIniWriter::readOnlyFolderRewritesInPlace()
@@ -398,11 +405,11 @@ void TestIniWriter::readOnlyFolderRewritesInPlace()
     if (TestFiles::isRoot())
         QProcess::execute("chattr", {"-i", folder});
     else
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                          | QFileDevice::ExeOwner);
+        QFile::setPermissions(
+            folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(TestFiles::read(path), QByteArray("[Options]\r\nAccountingScript=v\r\n"));
-    QCOMPARE(TestFiles::entries(folder), QStringList{"Zentaro.ini"});
+    QCOMPARE(TestFiles::entries(folder), QStringList {"Zentaro.ini"});
 }
 
 QTEST_GUILESS_MAIN(TestIniWriter)

@@ -52,7 +52,8 @@ void TestSettingsStore::roundTripExactBytes_data()
 {
     QTest::addColumn<QString>("value");
     QTest::newRow("crlf template") << QStringLiteral("\r\n\r\n   Hi\r\n   Dear  %username%\r\n");
-    QTest::newRow("arabic") << QStringLiteral("\u0634\u0628\u0643\u0629 \u0627\u0644\u0625\u0646\u062A\u0631\u0646\u062A");
+    QTest::newRow("arabic") << QStringLiteral(
+        "\u0634\u0628\u0643\u0629 \u0627\u0644\u0625\u0646\u062A\u0631\u0646\u062A");
     QTest::newRow("one space") << QStringLiteral(" ");
     QTest::newRow("lone cr, lf and nul") << QString::fromUtf8("a\rb\nc\0d", 7);
     QTest::newRow("large") << QString(1 << 20, QLatin1Char('m'));
@@ -67,7 +68,7 @@ void TestSettingsStore::roundTripExactBytes()
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(TestFiles::read(dir.filePath("Welcora/setting/message")), value.toUtf8());
     QCOMPARE(store.ReadSetting("Welcora", "setting", "message"), value);
-    QCOMPARE(TestFiles::entries(dir.filePath("Welcora/setting")), QStringList{"message"});
+    QCOMPARE(TestFiles::entries(dir.filePath("Welcora/setting")), QStringList {"message"});
 }
 
 void TestSettingsStore::namesAreCaseSensitive()
@@ -120,13 +121,26 @@ void TestSettingsStore::unsafeNamesRefused_data()
     QTest::addColumn<QString>("application");
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
-    QTest::newRow("empty key") << "Welcora" << "setting" << "";
-    QTest::newRow("dot") << "Welcora" << "." << "message";
-    QTest::newRow("dot dot") << "Welcora" << "setting" << "..";
-    QTest::newRow("escaping section") << "Welcora" << "../../escape" << "message";
-    QTest::newRow("absolute key") << "Welcora" << "setting" << "/tmp/escape";
-    QTest::newRow("nul") << "Welcora" << "setting" << QString::fromUtf8("a\0b", 3);
-    QTest::newRow("empty application") << "" << "setting" << "message";
+    QTest::newRow("empty key") << "Welcora"
+                               << "setting"
+                               << "";
+    QTest::newRow("dot") << "Welcora"
+                         << "."
+                         << "message";
+    QTest::newRow("dot dot") << "Welcora"
+                             << "setting"
+                             << "..";
+    QTest::newRow("escaping section") << "Welcora"
+                                      << "../../escape"
+                                      << "message";
+    QTest::newRow("absolute key") << "Welcora"
+                                  << "setting"
+                                  << "/tmp/escape";
+    QTest::newRow("nul") << "Welcora"
+                         << "setting" << QString::fromUtf8("a\0b", 3);
+    QTest::newRow("empty application") << ""
+                                       << "setting"
+                                       << "message";
 }
 
 void TestSettingsStore::unsafeNamesRefused()
@@ -148,9 +162,12 @@ void TestSettingsStore::failedWriteKeepsOldValue_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("full disk") << "full" << "disk is full";
-    QTest::newRow("read-only location") << "read-only" << "read-only";
-    QTest::newRow("folder blocked by a file") << "blocked" << "in the way";
+    QTest::newRow("full disk") << "full"
+                               << "disk is full";
+    QTest::newRow("read-only location") << "read-only"
+                                        << "read-only";
+    QTest::newRow("folder blocked by a file") << "blocked"
+                                              << "in the way";
 }
 
 void TestSettingsStore::failedWriteKeepsOldValue()
@@ -175,7 +192,7 @@ void TestSettingsStore::failedWriteKeepsOldValue()
             QVERIFY(mount->ok());
         } else {
             QVERIFY(QFile::setPermissions(dir.filePath("config/Welcora/setting"),
-                                          QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+                QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
     } else if (kind == "blocked") {
         TestFiles::write(dir.filePath("config/Welcora/ODBC"), "not a folder");
@@ -185,13 +202,13 @@ void TestSettingsStore::failedWriteKeepsOldValue()
     const WriteResult result
         = store.WriteSetting("Welcora", section, key, QString(100000, QLatin1Char('n')));
     QFile::setPermissions(dir.filePath("config/Welcora/setting"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(!result.ok());
     QVERIFY2(result.error.contains(reason), qPrintable(result.error));
-    QVERIFY2(result.error.contains(dir.filePath("config/Welcora/" + section)),
-             qPrintable(result.error));
+    QVERIFY2(
+        result.error.contains(dir.filePath("config/Welcora/" + section)), qPrintable(result.error));
     QCOMPARE(store.ReadSetting("Welcora", "setting", "message"), QString("old template"));
-    QCOMPARE(TestFiles::entries(dir.filePath("config/Welcora/setting")), QStringList{"message"});
+    QCOMPARE(TestFiles::entries(dir.filePath("config/Welcora/setting")), QStringList {"message"});
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

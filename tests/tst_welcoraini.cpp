@@ -29,27 +29,28 @@ void TestWelcoraIni::commands_data()
     QTest::addColumn<QByteArray>("fileAfter");
 
     const QByteArray file = "[ODBC]\r\nUserDBLoginUser = sa \r\n";
-    QTest::newRow("get") << QStringList{"get", "@", "odbc", "userdbloginuser"} << 0
+    QTest::newRow("get") << QStringList {"get", "@", "odbc", "userdbloginuser"} << 0
                          << QByteArray("sa\n") << QString() << file;
-    QTest::newRow("get missing prints an empty line")
-        << QStringList{"get", "@", "ODBC", "nothing"} << 0 << QByteArray("\n") << QString() << file;
+    QTest::newRow("get missing prints an empty line") << QStringList {"get", "@", "ODBC", "nothing"}
+                                                      << 0 << QByteArray("\n") << QString() << file;
     QTest::newRow("get from a missing file")
-        << QStringList{"get", "/nonexistent/Zentaro.ini", "ODBC", "x"} << 0 << QByteArray("\n")
+        << QStringList {"get", "/nonexistent/Zentaro.ini", "ODBC", "x"} << 0 << QByteArray("\n")
         << QString() << file;
-    QTest::newRow("set") << QStringList{"set", "@", "Options", "AccountingScript", "/a/kovrapost  $type"}
+    QTest::newRow("set") << QStringList {"set", "@", "Options", "AccountingScript",
+        "/a/kovrapost  $type"}
                          << 0 << QByteArray() << QString()
                          << file + "[Options]\r\nAccountingScript=/a/kovrapost  $type\r\n";
     QTest::newRow("set fails with a reason")
-        << QStringList{"set", "@", "Options", "AccountingScript", "a\nb"} << 1 << QByteArray()
+        << QStringList {"set", "@", "Options", "AccountingScript", "a\nb"} << 1 << QByteArray()
         << "line break" << file;
     QTest::newRow("set into a missing folder")
-        << QStringList{"set", "/nonexistent/Zentaro.ini", "Options", "k", "v"} << 1 << QByteArray()
+        << QStringList {"set", "/nonexistent/Zentaro.ini", "Options", "k", "v"} << 1 << QByteArray()
         << "does not exist" << file;
-    QTest::newRow("no command") << QStringList{} << 2 << QByteArray() << "usage" << file;
-    QTest::newRow("unknown command") << QStringList{"del", "@", "a", "b"} << 2 << QByteArray()
-                                     << "usage" << file;
-    QTest::newRow("too few arguments") << QStringList{"set", "@", "a", "b"} << 2 << QByteArray()
-                                       << "usage" << file;
+    QTest::newRow("no command") << QStringList {} << 2 << QByteArray() << "usage" << file;
+    QTest::newRow("unknown command")
+        << QStringList {"del", "@", "a", "b"} << 2 << QByteArray() << "usage" << file;
+    QTest::newRow("too few arguments")
+        << QStringList {"set", "@", "a", "b"} << 2 << QByteArray() << "usage" << file;
 }
 
 void TestWelcoraIni::commands()

@@ -13,7 +13,8 @@
 int main(int argc, char **argv)
 {
     if (argc == 5 && std::strcmp(argv[1], "get") == 0) {
-        const QByteArray value = INI_Files::ReadIniValue(QFile::decodeName(argv[2]), argv[3], argv[4]);
+        const QByteArray value
+            = INI_Files::ReadIniValue(QFile::decodeName(argv[2]), argv[3], argv[4]);
         std::fwrite(value.constData(), 1, size_t(value.size()), stdout);
         std::fputc('\n', stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
@@ -28,7 +29,7 @@ int main(int argc, char **argv)
         return 0;
     }
     std::fprintf(stderr,
-                 "usage: welcora-ini get PATH SECTION KEY\n"
-                 "       welcora-ini set PATH SECTION KEY VALUE\n");
+        "usage: welcora-ini get PATH SECTION KEY\n"
+        "       welcora-ini set PATH SECTION KEY VALUE\n");
     return 2;
 }

@@ -25,7 +25,10 @@ void write(const QString &path, const QByteArray &contents)
         file.write(contents);
 }
 
-bool isRoot() { return ::geteuid() == 0; }
+bool isRoot()
+{
+    return ::geteuid() == 0;
+}
 
 QString firstDifference(const QByteArray &actual, const QByteArray &expected)
 {
@@ -38,7 +41,7 @@ QString firstDifference(const QByteArray &actual, const QByteArray &expected)
             return QStringLiteral("line %1: got %2, expected %3")
                 .arg(i + 1)
                 .arg(QString::fromLatin1(left.toPercentEncoding(" =[];\"'")),
-                     QString::fromLatin1(right.toPercentEncoding(" =[];\"'")));
+                    QString::fromLatin1(right.toPercentEncoding(" =[];\"'")));
         }
     }
     return QStringLiteral("no difference");
@@ -46,8 +49,8 @@ QString firstDifference(const QByteArray &actual, const QByteArray &expected)
 
 QStringList entries(const QString &folder)
 {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                               | QDir::NoDotAndDotDot, QDir::Unsorted);
+    QStringList names = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -77,8 +80,7 @@ ScopedMount ScopedMount::readOnlyBind(const QString &folder)
 
 ScopedMount::ScopedMount(ScopedMount &&other) noexcept
     : m_folder(std::exchange(other.m_folder, QString()))
-{
-}
+{ }
 
 ScopedMount::~ScopedMount()
 {
@@ -92,11 +94,9 @@ void fillUp(const QString &folder)
     if (!filler.open(QIODevice::WriteOnly))
         return;
     const QByteArray block(4096, 'x');
-    while (filler.write(block) == block.size() && filler.flush()) {
-    }
+    while (filler.write(block) == block.size() && filler.flush()) { }
     const QByteArray byte(1, 'x');
-    while (filler.write(byte) == 1 && filler.flush()) {
-    }
+    while (filler.write(byte) == 1 && filler.flush()) { }
 }
 
 } // namespace TestFiles

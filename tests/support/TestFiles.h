@@ -36,8 +36,7 @@ public:
 private:
     explicit ScopedMount(const QString &folder)
         : m_folder(folder)
-    {
-    }
+    { }
     QString m_folder;
 };
 

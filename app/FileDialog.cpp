@@ -1,0 +1,39 @@
+#include "FileDialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+FileDialog::FileDialog(const QString &title, QWidget *parent)
+    : QObject(parent)
+    , m_parent(parent)
+    , m_title(title)
+{ }
+
+std::optional<QString> FileDialog::showOpen()
+{
+    if (m_chooser)
+        return m_chooser(m_title, m_fileName, m_filter);
+    return runDialog();
+}
+
+std::optional<QString> FileDialog::runDialog()
+{
+    QFileDialog dialog(m_parent, m_title);
+    dialog.setObjectName(QStringLiteral("CD1dialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // The filter names a file; match it whatever its letter case (zentaro.ini).
+    dialog.setNameFilter(m_filter);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    if (!m_fileName.isEmpty()) {
+        const QFileInfo initial(m_fileName);
+        if (initial.dir().exists())
+            dialog.setDirectory(initial.absolutePath());
+        dialog.selectFile(initial.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}

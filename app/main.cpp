@@ -1,0 +1,17 @@
+#include "FolderSettingsStore.h"
+#include "Version.h"
+#include "setting.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(setting::applicationName());
+    QApplication::setApplicationVersion(displayVersion());
+
+    FolderSettingsStore store(FolderSettingsStore::defaultRoot());
+    setting window(store);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,266 @@
+#include "setting.h"
+
+#include "DefaultTemplate.h"
+#include "FileDialog.h"
+#include "Fonts.h"
+#include "PasswordBox.h"
+#include "SettingsStore.h"
+#include "Skin.h"
+#include "TabControl.h"
+#include "WindowLayout.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTabBar>
+
+using namespace WindowLayout;
+
+setting::setting(SettingsStore &store, QWidget *parent)
+    : QMainWindow(parent)
+    , m_store(store)
+    , m_programFolder(QCoreApplication::applicationDirPath())
+{
+    setObjectName(QStringLiteral("setting"));
+    setWindowTitle(QStringLiteral("Welcora V2.0 Setting"));
+    setWindowIcon(QIcon(QStringLiteral(":/welcora.png")));
+    // The dialog font the layout was drawn with; controls without a font of
+    // their own use it.
+    setFont(Fonts::dialogFont());
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(clientSize);
+    setCentralWidget(client);
+    m_tabs = new TabControl(
+        {QStringLiteral("Message"), QStringLiteral("Setting"), QStringLiteral("About")},
+        tabRowHeight, client);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs->setGeometry(tabControl);
+    m_tabs->tabBar()->setFont(Fonts::dialogFont());
+
+    m_skin = new Skin(this);
+    m_skin->setObjectName(QStringLiteral("Skin1"));
+    m_cd1 = new FileDialog(QStringLiteral("Find Zentaro Directory"), this);
+    m_cd1->setObjectName(QStringLiteral("CD1"));
+    m_cd1->setFilter(QStringLiteral("*.ini"));
+
+    buildControls();
+    buildMenus();
+    m_tabs->setCurrentIndex(SettingPage);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    Load();
+    ensurePolished(); // sizes below depend on the skin
+    fitLabelsToTheirBoxes();
+    centreOnScreen();
+    m_tabs->setFocus();
+}
+
+setting::~setting() = default;
+
+void setting::buildControls()
+{
+    for (const Control &c : controls()) {
+        QWidget *page = m_tabs->page(c.page);
+        const QString caption = QString::fromLatin1(c.caption);
+        QWidget *widget = nullptr;
+        switch (c.kind) {
+        case Kind::Label:
+            widget = new QLabel(caption, page);
+            break;
+        case Kind::TextBox:
+            widget = new QLineEdit(caption, page);
+            break;
+        case Kind::PasswordBox:
+            widget = new PasswordBox(page);
+            break;
+        case Kind::TemplateBox: {
+            auto *box = new QPlainTextEdit(page);
+            box->setLineWrapMode(QPlainTextEdit::NoWrap);
+            box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            box->setTabChangesFocus(true);
+            box->setFont(Fonts::dialogFont());
+            box->setPlainText(defaultTemplate());
+            widget = box;
+            break;
+        }
+        case Kind::Button:
+            widget = new QPushButton(caption, page);
+            break;
+        }
+        widget->setObjectName(QString::fromLatin1(c.name));
+        widget->setGeometry(pixels(c));
+    }
+
+    auto *title = findChild<QLabel *>(QStringLiteral("Label2"));
+    title->setFont(Fonts::titleFont());
+    m_message = findChild<QPlainTextEdit *>(QStringLiteral("message"));
+    m_iniFilePath = findChild<QLineEdit *>(QStringLiteral("IniFilePath"));
+    m_text6 = findChild<QLineEdit *>(QStringLiteral("Text6"));
+    m_text7 = findChild<QLineEdit *>(QStringLiteral("Text7"));
+    m_text8 = findChild<PasswordBox *>(QStringLiteral("Text8"));
+    m_text9 = findChild<QLineEdit *>(QStringLiteral("Text9"));
+
+    auto button
+        = [this](const char *name) { return findChild<QPushButton *>(QString::fromLatin1(name)); };
+    connect(button("testbtn"), &QPushButton::clicked, this, &setting::testMessage);
+    connect(button("reloadbtn"), &QPushButton::clicked, this, &setting::reloadMessage);
+    connect(button("savebtn"), &QPushButton::clicked, this, &setting::saveMessage);
+    connect(button("Brows"), &QPushButton::clicked, this, &setting::browse);
+    connect(button("update"), &QPushButton::clicked, this, &setting::discover);
+    connect(button("save"), &QPushButton::clicked, this, &setting::saveConfiguration);
+
+    QWidget *previous = m_tabs->tabBar();
+    for (const QString &name : focusChain()) {
+        QWidget *next = findChild<QWidget *>(name);
+        setTabOrder(previous, next);
+        previous = next;
+    }
+}
+
+void setting::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("Filemenu"));
+    auto item = [](QMenu *menu, const char *name, const QString &caption) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    connect(item(file, "svconf", QStringLiteral("Save Message")), &QAction::triggered, this,
+        &setting::saveMessage);
+    connect(item(file, "re", QStringLiteral("Reload Message")), &QAction::triggered, this,
+        &setting::reloadMessage);
+    connect(item(file, "savconfig", QStringLiteral("Save Configuration")), &QAction::triggered,
+        this, &setting::saveConfiguration);
+    file->addSeparator()->setObjectName(QStringLiteral("sep"));
+    connect(item(file, "ext", QStringLiteral("Exit")), &QAction::triggered, this,
+        &setting::exitProgram);
+
+    // Help has nothing to show yet: greyed, and its items do nothing.
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("help1"));
+    item(help, "Help2", QStringLiteral("Help"));
+    item(help, "About", QStringLiteral("About"));
+    help->setEnabled(false);
+}
+
+void setting::fitLabelsToTheirBoxes()
+{
+    // Labels size themselves to their captions; where the font at hand is
+    // wider than the one the layout was drawn with, shrink the caption rather
+    // than let it run under its box.
+    for (const Control &c : controls()) {
+        if (!c.autoSize)
+            continue;
+        auto *label = findChild<QLabel *>(QString::fromLatin1(c.name));
+        auto sizeToCaption = [label] {
+            label->adjustSize();
+            // The full advance, so a closing ':' is never clipped.
+            label->resize(
+                qMax(label->width(), label->fontMetrics().horizontalAdvance(label->text())),
+                label->height());
+        };
+        sizeToCaption();
+        const QWidget *box = findChild<QWidget *>(QString::fromLatin1(c.names));
+        const int room = box->x() - label->x() - 2;
+        QFont font = label->font();
+        while (label->width() > room && font.pointSizeF() > 6) {
+            font.setPointSizeF(font.pointSizeF() - 0.25);
+            label->setFont(font);
+            sizeToCaption();
+        }
+    }
+}
+
+void setting::centreOnScreen()
+{
+    adjustSize();
+    if (const QScreen *where = screen())
+        setGeometry(QStyle::alignedRect(
+            Qt::LeftToRight, Qt::AlignCenter, size(), where->availableGeometry()));
+}
+
+QString setting::read(const QString &section, const QString &key) const
+{
+    return m_store.ReadSetting(applicationName(), section, key);
+}
+
+bool setting::write(
+    const QString &section, const QString &key, const QString &value, QStringList &errors)
+{
+    const WriteResult result = m_store.WriteSetting(applicationName(), section, key, value);
+    if (!result.ok())
+        errors.append(result.error);
+    return result.ok();
+}
+
+void setting::showErrors(const QStringList &errors)
+{
+    if (errors.isEmpty())
+        return;
+    QMessageBox box(QMessageBox::Critical, applicationName(), errors.join(QLatin1Char('\n')),
+        QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void setting::Load()
+{
+    m_skin->apply(this);
+    const QString stored = read(QStringLiteral("setting"), QStringLiteral("message"));
+    if (!stored.isEmpty())
+        m_message->setPlainText(stored);
+    m_iniFilePath->setText(read(QStringLiteral("setting"), QStringLiteral("IniFilePath")));
+    m_text6->setText(read(QStringLiteral("ODBC"), QStringLiteral("UserDBDatasource")));
+    m_text7->setText(read(QStringLiteral("ODBC"), QStringLiteral("UserDBLoginUser")));
+    m_text8->setText(read(QStringLiteral("ODBC"), QStringLiteral("UserDBLoginPasswd")));
+    m_text9->setText(read(QStringLiteral("setting"), QStringLiteral("ISPName")));
+}
+
+void setting::testMessage()
+{
+    // Shown as it stands: the sender fills the placeholders, not this program.
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Test Message"), m_message->toPlainText(),
+        QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void setting::reloadMessage()
+{
+    m_message->setPlainText(read(QStringLiteral("setting"), QStringLiteral("message")));
+}
+
+void setting::saveMessage()
+{
+    QString text = m_message->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    QStringList errors;
+    write(QStringLiteral("setting"), QStringLiteral("message"), text, errors);
+    showErrors(errors);
+}
+
+void setting::exitProgram()
+{
+    close();
+    QCoreApplication::quit();
+}
+
+void setting::browse()
+{ }
+
+void setting::discover()
+{ }
+
+void setting::saveConfiguration()
+{ }

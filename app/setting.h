@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QMainWindow>
+
+class FileDialog;
+class PasswordBox;
+class QLineEdit;
+class QPlainTextEdit;
+class SettingsStore;
+class Skin;
+class TabControl;
+
+// The one window of the program: the message template on one tab, the
+// connection to Zentaro on another. Every command runs to its end on the
+// user-interface thread; what the operator typed stays in the controls until
+// a command stores it.
+class setting : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit setting(SettingsStore &store, QWidget *parent = nullptr);
+    ~setting() override;
+
+    static QString applicationName() { return QStringLiteral("Welcora"); }
+
+    Skin *skin() const { return m_skin; }
+    FileDialog *fileDialog() const { return m_cd1; }
+
+    // The folder Zentaro is told to run the sender from: the one that holds
+    // this program. Tests point it elsewhere.
+    void setProgramFolder(const QString &folder) { m_programFolder = folder; }
+
+private:
+    void buildControls();
+    void buildMenus();
+    void fitLabelsToTheirBoxes();
+    void centreOnScreen();
+
+    void Load();
+    void testMessage();
+    void reloadMessage();
+    void saveMessage();
+    void exitProgram();
+    void browse();
+    void discover();
+    void saveConfiguration();
+
+    QString read(const QString &section, const QString &key) const;
+    bool write(
+        const QString &section, const QString &key, const QString &value, QStringList &errors);
+    void showErrors(const QStringList &errors);
+
+    SettingsStore &m_store;
+    QString m_programFolder;
+    TabControl *m_tabs = nullptr;
+    Skin *m_skin = nullptr;
+    FileDialog *m_cd1 = nullptr;
+    QPlainTextEdit *m_message = nullptr;
+    QLineEdit *m_iniFilePath = nullptr;
+    QLineEdit *m_text6 = nullptr;
+    QLineEdit *m_text7 = nullptr;
+    PasswordBox *m_text8 = nullptr;
+    QLineEdit *m_text9 = nullptr;
+};
