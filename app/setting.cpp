@@ -10,6 +10,7 @@
 #include "WindowLayout.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -26,7 +27,7 @@ using namespace WindowLayout;
 setting::setting(SettingsStore &store, QWidget *parent)
     : QMainWindow(parent)
     , m_store(store)
-    , m_programFolder(QCoreApplication::applicationDirPath())
+    , m_programFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()))
 {
     setObjectName(QStringLiteral("setting"));
     setWindowTitle(QStringLiteral("Welcora V2.0 Setting"));
@@ -255,12 +256,3 @@ void setting::exitProgram()
     close();
     QCoreApplication::quit();
 }
-
-void setting::browse()
-{ }
-
-void setting::discover()
-{ }
-
-void setting::saveConfiguration()
-{ }

@@ -1,0 +1,402 @@
+// Browse, Discover and Save Configuration: from Zentaro's INI file to the
+// settings store and back into Zentaro's INI file, through the real window.
+
+#include "FileDialog.h"
+#include "PasswordBox.h"
+#include "support/TestFiles.h"
+#include "support/WindowTest.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <optional>
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void accountingLine_data();
+    void accountingLine();
+    void firstConfiguration_data();
+    void firstConfiguration();
+    void saveTwiceLeavesOneEntry();
+    void discoverPassword_data();
+    void discoverPassword();
+    void highlightStaysUntilSave();
+    void saveRightAfterStartTurnsWhite();
+    void discoverWithWrongPath_data();
+    void discoverWithWrongPath();
+    void discoverThenExitKeepsSavedValues();
+    void browse_data();
+    void browse();
+    void browseWithTheRealDialog();
+    void failedSaveIsShown_data();
+    void failedSaveIsShown();
+
+private:
+    QLineEdit *box(const char *name) { return m_fixture->find<QLineEdit>(name); }
+    PasswordBox *password() { return m_fixture->find<PasswordBox>("Text8"); }
+    QColor painted(QWidget *w)
+    {
+        return w->grab().toImage().pixelColor(w->width() - 6, w->height() / 2);
+    }
+    void setText(const char *name, const QString &text)
+    {
+        QLineEdit *edit = box(name);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    }
+    QString stored(const char *section, const char *key)
+    {
+        return m_fixture->store().ReadSetting("Welcora", section, key);
+    }
+    QString zentaroIni() const { return m_fixture->dir() + "/zentaro/Zentaro.ini"; }
+
+    std::unique_ptr<WindowFixture> m_fixture;
+};
+
+static const QByteArray Fixture = "; Zentaro accounting server\r\n"
+                                  "[General]\r\n"
+                                  "Port=1812\r\n"
+                                  "\r\n"
+                                  "[ODBC]\r\n"
+                                  "UserDBDatasource=ZentaroUsers\r\n"
+                                  "UserDBLoginUser=zentaro\r\n"
+                                  "UserDBLoginPasswd=+@\r\n"
+                                  "\r\n"
+                                  "[Options]\r\n"
+                                  "Logging=1\r\n"
+                                  "AccountingScript=\r\n"
+                                  "\r\n"
+                                  "[Log]\r\n"
+                                  "Level=3\r\n";
+
+void TestConnection::init()
+{
+    m_fixture = std::make_unique<WindowFixture>();
+    QDir(m_fixture->dir()).mkdir("zentaro");
+    TestFiles::write(zentaroIni(), Fixture);
+    m_fixture->open();
+    m_fixture->window().setProgramFolder("/opt/welcora");
+}
+
+void TestConnection::cleanup()
+{
+    QVERIFY2(!QApplication::activeModalWidget(), "a modal box was left open");
+    m_fixture.reset();
+}
+
+void TestConnection::accountingLine_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("plain folder") << "/opt/welcora"
+                                  << QByteArray("/opt/welcora/kovrapost  $type $user $nas");
+    QTest::newRow("root folder") << "/" << QByteArray("/kovrapost  $type $user $nas");
+    QTest::newRow("trailing separator")
+        << "/opt/welcora/" << QByteArray("/opt/welcora/kovrapost  $type $user $nas");
+    QTest::newRow("space is quoted")
+        << "/opt/my tools" << QByteArray("\"/opt/my tools/kovrapost\"  $type $user $nas");
+    QTest::newRow("tab is quoted")
+        << "/opt/my\ttools" << QByteArray("\"/opt/my\ttools/kovrapost\"  $type $user $nas");
+    QTest::newRow("non-ascii folder") << QString::fromUtf8("/opt/\xD8\xA8")
+                                      << QByteArray("/opt/\xD8\xA8/kovrapost  $type $user $nas");
+}
+
+void TestConnection::accountingLine()
+{
+    QFETCH(QString, folder);
+    QFETCH(QByteArray, line);
+    m_fixture->window().setProgramFolder(folder);
+    setText("IniFilePath", zentaroIni());
+    const ModalBox shown = readModal([&] { m_fixture->click("save"); });
+    QVERIFY2(!shown.shown, qPrintable(shown.text));
+    QByteArray expected = Fixture;
+    expected.replace("AccountingScript=\r\n", "AccountingScript=" + line + "\r\n");
+    const QByteArray actual = TestFiles::read(zentaroIni());
+    QVERIFY2(actual == expected, qPrintable(TestFiles::firstDifference(actual, expected)));
+}
+
+void TestConnection::firstConfiguration_data()
+{
+    QTest::addColumn<bool>("useMenu");
+    QTest::newRow("Save button") << false;
+    QTest::newRow("Save Configuration menu item") << true;
+}
+
+void TestConnection::firstConfiguration()
+{
+    QFETCH(bool, useMenu);
+    setText("IniFilePath", zentaroIni());
+    const ModalBox prompt = readModal([&] { m_fixture->click("update"); });
+    QVERIFY(prompt.shown);
+    QCOMPARE(box("Text6")->text(), QString("ZentaroUsers"));
+    QCOMPARE(box("Text7")->text(), QString("zentaro"));
+    QCOMPARE(m_fixture->window().focusWidget(), password());
+    QTest::keyClicks(password(), "db-secret");
+    setText("Text9", "Example Net");
+
+    const ModalBox saved = readModal([&] {
+        if (useMenu)
+            m_fixture->trigger("savconfig");
+        else
+            m_fixture->click("save");
+    });
+    QVERIFY2(!saved.shown, qPrintable(saved.text)); // no confirmation
+    const QString store = m_fixture->dir() + "/Welcora/";
+    QCOMPARE(TestFiles::read(store + "setting/IniFilePath"), zentaroIni().toUtf8());
+    QCOMPARE(TestFiles::read(store + "ODBC/UserDBDatasource"), QByteArray("ZentaroUsers"));
+    QCOMPARE(TestFiles::read(store + "ODBC/UserDBLoginUser"), QByteArray("zentaro"));
+    QCOMPARE(TestFiles::read(store + "ODBC/UserDBLoginPasswd"), QByteArray("db-secret"));
+    QCOMPARE(TestFiles::read(store + "setting/ISPName"), QByteArray("Example Net"));
+    QCOMPARE(TestFiles::entries(store + "setting"), (QStringList {"ISPName", "IniFilePath"}));
+    QByteArray expected = Fixture;
+    expected.replace(
+        "AccountingScript=\r\n", "AccountingScript=/opt/welcora/kovrapost  $type $user $nas\r\n");
+    QCOMPARE(TestFiles::read(zentaroIni()), expected);
+    QCOMPARE(painted(password()), QColor(255, 255, 255));
+}
+
+void TestConnection::saveTwiceLeavesOneEntry()
+{
+    setText("IniFilePath", zentaroIni());
+    m_fixture->click("save");
+    const QByteArray once = TestFiles::read(zentaroIni());
+    m_fixture->trigger("savconfig");
+    QCOMPARE(TestFiles::read(zentaroIni()), once);
+    QCOMPARE(once.count("AccountingScript="), 1);
+}
+
+void TestConnection::discoverPassword_data()
+{
+    QTest::addColumn<QByteArray>("inFile");
+    QTest::addColumn<bool>("prompted");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("placeholder") << QByteArray("+@") << true << QString();
+    QTest::newRow("placeholder in quotes") << QByteArray("\"+@\"") << true << QString();
+    QTest::newRow("placeholder and more") << QByteArray("+@x") << false << QString("+@x");
+    QTest::newRow("other case") << QByteArray("+@ ;") << false << QString("+@ ;");
+    QTest::newRow("a password") << QByteArray("s3cret") << false << QString("s3cret");
+    QTest::newRow("no password") << QByteArray("") << false << QString();
+}
+
+void TestConnection::discoverPassword()
+{
+    QFETCH(QByteArray, inFile);
+    QFETCH(bool, prompted);
+    QFETCH(QString, shown);
+    QByteArray contents = Fixture;
+    contents.replace("UserDBLoginPasswd=+@", "UserDBLoginPasswd=" + inFile);
+    TestFiles::write(zentaroIni(), contents);
+    const QColor before = painted(password());
+    setText("IniFilePath", zentaroIni());
+
+    const ModalBox box = readModal([&] { m_fixture->click("update"); });
+    QCOMPARE(box.shown, prompted);
+    QCOMPARE(password()->text(), shown);
+    if (prompted) {
+        QCOMPARE(box.title, QString("Welcora"));
+        QCOMPARE(box.text, QString("Enter Login Password !"));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.buttons, QList<QMessageBox::StandardButton> {QMessageBox::Ok});
+        QCOMPARE(painted(password()), QColor(255, 255, 0));
+        QCOMPARE(m_fixture->window().focusWidget(), password());
+    } else {
+        QCOMPARE(painted(password()), before);
+    }
+    // Discover stores the path, never the values it found.
+    QCOMPARE(stored("setting", "IniFilePath"), zentaroIni());
+    QCOMPARE(TestFiles::entries(m_fixture->dir() + "/Welcora"), QStringList {"setting"});
+    QCOMPARE(TestFiles::read(zentaroIni()), contents);
+}
+
+void TestConnection::highlightStaysUntilSave()
+{
+    setText("IniFilePath", zentaroIni());
+    readModal([&] { m_fixture->click("update"); });
+    QTest::keyClicks(password(), "typed");
+    QCOMPARE(painted(password()), QColor(255, 255, 0));
+    setText("Text9", "Example Net");
+    QCOMPARE(painted(password()), QColor(255, 255, 0));
+    m_fixture->click("save");
+    QCOMPARE(painted(password()), QColor(255, 255, 255));
+    QCOMPARE(stored("ODBC", "UserDBLoginPasswd"), QString("typed"));
+}
+
+void TestConnection::saveRightAfterStartTurnsWhite()
+{
+    setText("IniFilePath", zentaroIni());
+    password()->setBackground(QColor()); // as the window opened
+    m_fixture->click("save");
+    QCOMPARE(painted(password()), QColor(255, 255, 255));
+}
+
+void TestConnection::discoverWithWrongPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("missing file") << "/nonexistent/Zentaro.ini";
+    QTest::newRow("a folder") << "/tmp";
+    QTest::newRow("a device") << "/dev/zero";
+}
+
+void TestConnection::discoverWithWrongPath()
+{
+    QFETCH(QString, path);
+    for (const char *name : {"Text6", "Text7", "Text8"})
+        box(name)->setText("old");
+    setText("IniFilePath", path);
+    const ModalBox shown = readModal([&] { m_fixture->click("update"); });
+    QVERIFY(!shown.shown);
+    for (const char *name : {"Text6", "Text7", "Text8"})
+        QCOMPARE(box(name)->text(), QString());
+    QCOMPARE(TestFiles::read(m_fixture->storeFile("setting", "IniFilePath")), path.toUtf8());
+}
+
+void TestConnection::discoverThenExitKeepsSavedValues()
+{
+    FolderSettingsStore &store = m_fixture->store();
+    QVERIFY(store.WriteSetting("Welcora", "ODBC", "UserDBDatasource", "SavedSource").ok());
+    QVERIFY(store.WriteSetting("Welcora", "ODBC", "UserDBLoginUser", "saved-user").ok());
+    QVERIFY(store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "saved-pass").ok());
+    setText("IniFilePath", zentaroIni());
+    readModal([&] { m_fixture->click("update"); });
+    m_fixture->trigger("ext");
+
+    m_fixture->open();
+    QCOMPARE(box("IniFilePath")->text(), zentaroIni());
+    QCOMPARE(box("Text6")->text(), QString("SavedSource"));
+    QCOMPARE(box("Text7")->text(), QString("saved-user"));
+    QCOMPARE(box("Text8")->text(), QString("saved-pass"));
+}
+
+void TestConnection::browse_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("a file chosen") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+void TestConnection::browse()
+{
+    QFETCH(bool, cancel);
+    setText("IniFilePath", "/earlier/Zentaro.ini");
+    QString askedTitle, askedFile, askedFilter;
+    m_fixture->find<FileDialog>("CD1")->setChooser(
+        [&](const QString &title, const QString &file,
+            const QString &filter) -> std::optional<QString> {
+            askedTitle = title;
+            askedFile = file;
+            askedFilter = filter;
+            if (cancel)
+                return std::nullopt;
+            return QString("/srv/zentaro/zentaro.ini");
+        });
+    const ModalBox shown = readModal([&] { m_fixture->click("Brows"); });
+    QVERIFY(!shown.shown);
+    QCOMPARE(askedTitle, QString("Find Zentaro Directory"));
+    QCOMPARE(askedFile, QString("/earlier/Zentaro.ini"));
+    QVERIFY(askedFilter.contains("Zentaro.ini"));
+    QCOMPARE(box("IniFilePath")->text(),
+        cancel ? QString("/earlier/Zentaro.ini") : QString("/srv/zentaro/zentaro.ini"));
+
+    // Browse stores nothing: the next start does not know the path.
+    m_fixture->trigger("ext");
+    QCOMPARE(TestFiles::entries(m_fixture->dir()), QStringList {"zentaro"});
+    m_fixture->open();
+    QCOMPARE(box("IniFilePath")->text(), QString());
+}
+
+void TestConnection::browseWithTheRealDialog()
+{
+    const QString lowerCase = m_fixture->dir() + "/zentaro/zentaro.ini";
+    QVERIFY(QFile::rename(zentaroIni(), lowerCase));
+    setText("IniFilePath", zentaroIni());
+    QString title;
+    QStringList filters;
+    bool caseSensitive = true;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        caseSensitive = dialog->filter().testFlag(QDir::CaseSensitive);
+        dialog->selectFile(lowerCase);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    poll.start();
+    m_fixture->click("Brows");
+    QCOMPARE(title, QString("Find Zentaro Directory"));
+    QCOMPARE(filters, QStringList {"Zentaro.ini (Zentaro.ini)"});
+    QVERIFY(!caseSensitive);
+    QCOMPARE(box("IniFilePath")->text(), lowerCase);
+}
+
+void TestConnection::failedSaveIsShown_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no path") << "empty"
+                             << "no path was given";
+    QTest::newRow("missing folder") << "missing-folder"
+                                    << "does not exist";
+    QTest::newRow("path is a folder") << "folder"
+                                      << "folder";
+    QTest::newRow("read-only file") << "read-only"
+                                    << "read-only";
+    QTest::newRow("line break in program folder") << "bad-folder"
+                                                  << "line break";
+    QTest::newRow("store cannot be written") << "store"
+                                             << "in the way";
+}
+
+void TestConnection::failedSaveIsShown()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QString path = zentaroIni();
+    if (kind == "empty")
+        path.clear();
+    else if (kind == "missing-folder")
+        path = m_fixture->dir() + "/gone/Zentaro.ini";
+    else if (kind == "folder")
+        path = m_fixture->dir() + "/zentaro";
+    else if (kind == "read-only")
+        QFile::setPermissions(zentaroIni(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    else if (kind == "bad-folder")
+        m_fixture->window().setProgramFolder("/opt/we\nlcora");
+    else if (kind == "store" && QDir().mkpath(m_fixture->dir() + "/Welcora"))
+        TestFiles::write(m_fixture->dir() + "/Welcora/ODBC", "in the way");
+    setText("IniFilePath", path);
+    setText("Text9", "Example Net");
+    password()->setBackground(QColor(255, 255, 0));
+
+    const ModalBox box = readModal([&] { m_fixture->click("save"); });
+    QVERIFY(box.shown);
+    QCOMPARE(box.title, QString("Welcora"));
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QVERIFY2(box.text.contains(reason), qPrintable(box.text));
+    if (kind != "bad-folder" && kind != "store" && !path.isEmpty())
+        QVERIFY2(box.text.contains(path), qPrintable(box.text));
+    if (kind == "store")
+        QVERIFY2(box.text.contains(m_fixture->dir() + "/Welcora/ODBC"), qPrintable(box.text));
+    // The store values that could be saved are; a failure is never shown as white.
+    QCOMPARE(stored("setting", "ISPName"), QString("Example Net"));
+    QCOMPARE(painted(password()), QColor(255, 255, 0));
+    if (kind != "store")
+        QCOMPARE(TestFiles::read(zentaroIni()), Fixture);
+}
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"
