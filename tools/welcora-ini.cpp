@@ -8,10 +8,31 @@
 #include <QFile>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+namespace {
+
+// For benchmarks: WELCORA_INI_REPORT_PEAK=1 prints the peak resident memory
+// (VmHWM) to stderr on the way out.
+void reportPeakMemory()
+{
+    if (!std::getenv("WELCORA_INI_REPORT_PEAK"))
+        return;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            std::fprintf(stderr, "%s\n", line.constData());
+    }
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    std::atexit(reportPeakMemory);
     if (argc == 5 && std::strcmp(argv[1], "get") == 0) {
         const QByteArray value
             = INI_Files::ReadIniValue(QFile::decodeName(argv[2]), argv[3], argv[4]);

@@ -10,7 +10,11 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 pids=()
 
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    # The program first, then its X server.
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -35,7 +39,13 @@ start_welcora() {
     "$bin/welcora" &
     welcora_pid=$!
     pids+=("$welcora_pid")
-    window=$(xdotool search --sync --onlyvisible --pid "$welcora_pid" --name '^Welcora V2.0 Setting$' | head -n 1)
+    window=
+    for _ in $(seq 1 600); do
+        kill -0 "$welcora_pid" 2>/dev/null || fail "the program ended before its window opened"
+        window=$(xdotool search --onlyvisible --pid "$welcora_pid" --name '^Welcora V2.0 Setting$' 2>/dev/null | head -n 1 || true)
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
     [ -n "$window" ] || fail "the window did not open"
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
     # The client area is 458 x 360 under the menu bar.
