@@ -20,7 +20,6 @@
 #include <functional>
 #include <vector>
 
-
 namespace {
 
 QByteArray generate(qint64 size)
@@ -31,7 +30,8 @@ QByteArray generate(qint64 size)
     for (int section = 0; text.size() < size; ++section) {
         text += "[Section" + QByteArray::number(section) + "]\r\n";
         for (int key = 0; key < 10; ++key)
-            text += "Key" + QByteArray::number(key) + " = value of some length " + QByteArray::number(section * 10 + key) + "\r\n";
+            text += "Key" + QByteArray::number(key) + " = value of some length "
+                + QByteArray::number(section * 10 + key) + "\r\n";
         text += "\r\n";
     }
     text += "[Options]\r\nAccountingScript=/opt/welcora/kovrapost  $type $user $nas\r\n";
@@ -92,9 +92,15 @@ int main(int argc, char **argv)
     std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     const long baseline = peakKiB(tool, {"get", dir.filePath("none.ini"), "Options", "x"});
 
-    struct Size { const char *name; qint64 bytes; int runs; int crudiniRuns; };
-    for (const Size &size : {Size{"10 KB", 10 << 10, 200, 10}, Size{"1 MB", 1 << 20, 40, 5},
-                             Size{"10 MB", 10 << 20, 10, 3}}) {
+    struct Size
+    {
+        const char *name;
+        qint64 bytes;
+        int runs;
+        int crudiniRuns;
+    };
+    for (const Size &size : {Size {"10 KB", 10 << 10, 200, 10}, Size {"1 MB", 1 << 20, 40, 5},
+             Size {"10 MB", 10 << 20, 10, 3}}) {
         const int runs = quick ? 3 : size.runs;
         const int crudiniRuns = quick ? 1 : size.crudiniRuns;
         const QString path = dir.filePath(QString("Zentaro-%1.ini").arg(size.bytes));
@@ -145,15 +151,18 @@ int main(int argc, char **argv)
         const long peakGet = peakKiB(tool, {"get", path, "Options", "AccountingScript"});
         const long peakSet = peakKiB(tool, {"set", path, "Options", "AccountingScript", "peak"});
 
-        auto ms = [](double v) { return v < 0 ? QString("n/a") : QString::number(v, 'f', 3) + " ms"; };
-        std::printf("| %s | %s | %s | %.1fx | %s | %s | %s | %.1fx | %s | +%ld KiB | +%ld KiB | %lld KiB |\n",
-                    size.name, qPrintable(ms(plainRead)), qPrintable(ms(read)), read / plainRead,
-                    qPrintable(ms(crudiniGet)), qPrintable(ms(plainCopy)), qPrintable(ms(write)),
-                    write / plainCopy, qPrintable(ms(crudiniSet)), peakGet - baseline,
-                    peakSet - baseline, static_cast<long long>(contents.size() / 1024));
+        auto ms
+            = [](double v) { return v < 0 ? QString("n/a") : QString::number(v, 'f', 3) + " ms"; };
+        std::printf("| %s | %s | %s | %.1fx | %s | %s | %s | %.1fx | %s | +%ld KiB | +%ld KiB | "
+                    "%lld KiB |\n",
+            size.name, qPrintable(ms(plainRead)), qPrintable(ms(read)), read / plainRead,
+            qPrintable(ms(crudiniGet)), qPrintable(ms(plainCopy)), qPrintable(ms(write)),
+            write / plainCopy, qPrintable(ms(crudiniSet)), peakGet - baseline, peakSet - baseline,
+            static_cast<long long>(contents.size() / 1024));
         std::fflush(stdout);
     }
     std::printf("\nPeak memory is welcora-ini's maximum resident set less that of a run on a "
-                "missing file (%ld KiB).\n", baseline);
+                "missing file (%ld KiB).\n",
+        baseline);
     return 0;
 }

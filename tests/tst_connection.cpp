@@ -366,7 +366,18 @@ void TestConnection::failedSaveIsShown()
     QFETCH(QString, kind);
     QFETCH(QString, reason);
     QString path = zentaroIni();
-    if (kind == "empty")
+    std::optional<TestFiles::ScopedMount> disk;
+    QByteArray before = Fixture;
+    if (kind == "full") {
+        path = m_fixture->dir() + "/full/Zentaro.ini";
+        QDir().mkpath(m_fixture->dir() + "/full");
+        disk.emplace(TestFiles::ScopedMount::tinyTmpfs(m_fixture->dir() + "/full", 64));
+        if (!disk->ok())
+            QSKIP("a full disk needs root to mount a tiny tmpfs");
+        before = Fixture + QByteArray(30000, ';') + "\r\n";
+        TestFiles::write(path, before);
+        TestFiles::fillUp(m_fixture->dir() + "/full");
+    } else if (kind == "empty")
         path.clear();
     else if (kind == "missing-folder")
         path = m_fixture->dir() + "/gone/Zentaro.ini";
@@ -396,6 +407,8 @@ void TestConnection::failedSaveIsShown()
     QCOMPARE(painted(password()), QColor(255, 255, 0));
     if (kind != "store")
         QCOMPARE(TestFiles::read(zentaroIni()), Fixture);
+    if (kind == "full")
+        QCOMPARE(TestFiles::read(path), before);
 }
 
 QTEST_MAIN(TestConnection)
