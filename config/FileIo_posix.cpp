@@ -196,9 +196,13 @@ ReadStatus readRegularFile(const QString &path, QByteArray &contents, qint64 max
         return ReadStatus::Missing;
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable;
     struct stat st;
+    if (fd < 0) {
+        const int error = errno;
+        if (::stat(nativePath(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+            return S_ISDIR(st.st_mode) ? ReadStatus::Folder : ReadStatus::NotRegular; // a socket
+        return error == ENOENT || error == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable;
+    }
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return S_ISDIR(st.st_mode) ? ReadStatus::Folder : ReadStatus::NotRegular;
@@ -207,32 +211,42 @@ ReadStatus readRegularFile(const QString &path, QByteArray &contents, qint64 max
         ::close(fd);
         return ReadStatus::TooLarge;
     }
+    // Read the size fstat gave, then whatever the file has grown by since,
+    // without ever going past the limit.
     contents.resize(qsizetype(st.st_size));
     qint64 filled = 0;
-    for (;;) {
-        if (filled == contents.size()) {
-            // The file may have grown since fstat; keep reading within the limit.
-            if (filled >= maxSize + 1)
-                break;
-            contents.resize(qsizetype(qMin<qint64>(maxSize + 1, filled + 65536)));
-        }
+    bool failed = false;
+    while (filled < contents.size()) {
         const ssize_t got = ::read(fd, contents.data() + filled, size_t(contents.size() - filled));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            ::close(fd);
-            contents.clear();
-            return ReadStatus::Unreadable;
-        }
-        if (got == 0)
+        if (got <= 0) {
+            failed = got < 0;
             break;
+        }
         filled += got;
     }
-    ::close(fd);
     contents.truncate(qsizetype(filled));
-    if (filled > maxSize) {
+    char more[65536];
+    while (!failed && filled == st.st_size) {
+        const ssize_t got = ::read(fd, more, sizeof more);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            failed = got < 0;
+            break;
+        }
+        if (contents.size() + got > maxSize) {
+            ::close(fd);
+            contents.clear();
+            return ReadStatus::TooLarge;
+        }
+        contents.append(more, got);
+    }
+    ::close(fd);
+    if (failed) {
         contents.clear();
-        return ReadStatus::TooLarge;
+        return ReadStatus::Unreadable;
     }
     return ReadStatus::Ok;
 }

@@ -1,11 +1,26 @@
 #include "IniScanner.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 template<typename Unit>
 Unit asciiLower(Unit c)
 {
     return (c >= 'A' && c <= 'Z') ? Unit(c + ('a' - 'A')) : c;
+}
+
+template<typename Unit>
+qsizetype indexOf(const Unit *text, qsizetype from, qsizetype size, Unit wanted)
+{
+    if constexpr (sizeof(Unit) == 1) {
+        const void *found = std::memchr(text + from, wanted, size_t(size - from));
+        return found ? static_cast<const Unit *>(found) - text : -1;
+    } else {
+        const Unit *found = std::find(text + from, text + size, wanted);
+        return found == text + size ? -1 : found - text;
+    }
 }
 
 } // namespace
@@ -43,31 +58,59 @@ bool IniScanner<Unit>::sameName(Range range, const Unit *name, qsizetype nameSiz
 }
 
 template<typename Unit>
-typename IniScanner<Unit>::Match IniScanner<Unit>::find(
-    const Unit *section, qsizetype sectionSize, const Unit *key, qsizetype keySize) const
+qsizetype IniScanner<Unit>::nextHeaderLine(qsizetype from) const
+{
+    // Only section headers matter until the section is found, and they are
+    // rare: jump from '[' to '[' and keep those that begin their line.
+    while (from < m_size) {
+        const qsizetype bracket = indexOf(m_text, from, m_size, Unit('['));
+        if (bracket < 0)
+            return -1;
+        qsizetype start = bracket;
+        while (start > m_start && m_text[start - 1] != '\r' && isBlank(m_text[start - 1]))
+            --start;
+        if (start == m_start || m_text[start - 1] == '\r' || m_text[start - 1] == '\n')
+            return start;
+        from = bracket + 1;
+    }
+    return -1;
+}
+
+template<typename Unit>
+typename IniScanner<Unit>::Range IniScanner<Unit>::headerName(Range text) const
+{
+    qsizetype close = text.begin + 1;
+    while (close < text.end && m_text[close] != ']')
+        ++close;
+    return cutAtNul(trimmed(text.begin + 1, close));
+}
+
+template<typename Unit>
+typename IniScanner<Unit>::Match IniScanner<Unit>::find(const Unit *section,
+                                                        qsizetype sectionSize, const Unit *key,
+                                                        qsizetype keySize) const
 {
     Match match;
     Line line;
-    for (qsizetype position = m_start; nextLine(position, line); position = line.next) {
+    qsizetype position = m_start;
+    while (!match.sectionFound) {
+        const qsizetype header = nextHeaderLine(position);
+        if (header < 0 || !nextLine(header, line))
+            return match;
+        if (sameName(headerName(trimmed(line.begin, line.end)), section, sectionSize)) {
+            match.sectionFound = true;
+            match.lastLineOfSection = line;
+        }
+        position = line.next;
+    }
+
+    for (; nextLine(position, line); position = line.next) {
         const Range text = trimmed(line.begin, line.end);
         if (text.size() == 0)
             continue;
         const Unit first = m_text[text.begin];
-        if (first == '[') {
-            if (match.sectionFound)
-                break; // only the first block of a section counts
-            qsizetype close = text.begin + 1;
-            while (close < text.end && m_text[close] != ']')
-                ++close;
-            const Range name = cutAtNul(trimmed(text.begin + 1, close));
-            if (sameName(name, section, sectionSize)) {
-                match.sectionFound = true;
-                match.lastLineOfSection = line;
-            }
-            continue;
-        }
-        if (!match.sectionFound)
-            continue;
+        if (first == '[')
+            break; // only the first block of a section counts
         match.lastLineOfSection = line;
         if (first == ';')
             continue;

@@ -90,6 +90,8 @@ public:
 
 private:
     bool sameName(Range range, const Unit *name, qsizetype nameSize) const;
+    qsizetype nextHeaderLine(qsizetype from) const; // start of the next '[' line, or -1
+    Range headerName(Range line) const;
 
     const Unit *m_text;
     qsizetype m_size;

@@ -86,6 +86,12 @@ void TestIniReader::parsing_data()
                                        << QByteArray("k") << QByteArray("v");
     QTest::newRow("header without ']'")
         << QByteArray("[ODBC \nk=v\n") << QByteArray("ODBC") << QByteArray("k") << QByteArray("v");
+    QTest::newRow("'[' inside a line is no header")
+        << QByteArray("[A]\nx=[S]\n; [S]\n[S]\nk=v\n") << QByteArray("S") << QByteArray("k")
+        << QByteArray("v");
+    QTest::newRow("header after a lone cr")
+        << QByteArray("[A]\rx=1\r\x1A [S]\rk=v") << QByteArray("S") << QByteArray("k")
+        << QByteArray("v");
     QTest::newRow("header with '='")
         << QByteArray("[a=b]\nk=v\n") << QByteArray("a=b") << QByteArray("k") << QByteArray("v");
     // Keys and values
