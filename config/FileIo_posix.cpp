@@ -6,18 +6,15 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace FileIo {
 namespace {
 
-QByteArray nativePath(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
-QString reasonFor(int error)
+QString reasonText(int error)
 {
     switch (error) {
     case EACCES:
@@ -46,9 +43,10 @@ QString reasonFor(int error)
     }
 }
 
-WriteResult failure(const QString &path, const QString &reason)
+WriteResult failure(const FilePath &path, const QString &reason)
 {
-    return WriteResult::failure(QStringLiteral("Could not write \"%1\": %2.").arg(path, reason));
+    return WriteResult::failure(
+        QStringLiteral("Could not write \"%1\": %2.").arg(path.display(), reason));
 }
 
 QByteArray folderOf(const QByteArray &path)
@@ -131,16 +129,16 @@ struct Target
     struct stat st = {};
 };
 
-WriteResult examine(const QString &path, const AtomicWriteOptions &options, Target &target)
+WriteResult examine(const FilePath &path, const AtomicWriteOptions &options, Target &target)
 {
     if (path.isEmpty())
         return WriteResult::failure(QStringLiteral("Could not write the file: no path was given."));
     int error = 0;
     if (options.followLinks) {
-        if (!resolveLinks(nativePath(path), target.path, error))
-            return failure(path, reasonFor(error));
+        if (!resolveLinks(path.native(), target.path, error))
+            return failure(path, reasonText(error));
     } else {
-        target.path = nativePath(path);
+        target.path = path.native();
     }
     if (::lstat(target.path.constData(), &target.st) == 0) {
         target.exists = true;
@@ -153,11 +151,11 @@ WriteResult examine(const QString &path, const AtomicWriteOptions &options, Targ
         if ((target.st.st_mode & 0222) == 0)
             return failure(path, QStringLiteral("the file is read-only"));
         if (::access(target.path.constData(), W_OK) != 0)
-            return failure(path, reasonFor(errno));
+            return failure(path, reasonText(errno));
         return WriteResult::success();
     }
     if (errno != ENOENT)
-        return failure(path, reasonFor(errno));
+        return failure(path, reasonText(errno));
     struct stat folder;
     const QByteArray folderPath = folderOf(target.path);
     if (::stat(folderPath.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode))
@@ -168,11 +166,11 @@ WriteResult examine(const QString &path, const AtomicWriteOptions &options, Targ
 
 // Used only where the folder does not allow a new file: not atomic, but the
 // space is reserved first, so a full disk fails before any byte changes.
-WriteResult rewriteInPlace(const QString &path, const Target &target, const QByteArray &data)
+WriteResult rewriteInPlace(const FilePath &path, const Target &target, const QByteArray &data)
 {
     const int fd = ::open(target.path.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
-        return failure(path, reasonFor(errno));
+        return failure(path, reasonText(errno));
     int error = 0;
     if (data.size() > target.st.st_size
         && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(data.size())) != 0
@@ -184,24 +182,29 @@ WriteResult rewriteInPlace(const QString &path, const Target &target, const QByt
     if (error == 0 && ::fsync(fd) != 0)
         error = errno;
     ::close(fd);
-    return error == 0 ? WriteResult::success() : failure(path, reasonFor(error));
+    return error == 0 ? WriteResult::success() : failure(path, reasonText(error));
 }
 
 } // namespace
 
-ReadStatus readRegularFile(const QString &path, QByteArray &contents, qint64 maxSize)
+QString reasonFor(int error) { return reasonText(error); }
+
+ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 maxSize, int *error)
 {
+    int ignored = 0;
+    int &lastError = error ? *error : ignored;
     contents.clear();
     if (path.isEmpty())
         return ReadStatus::Missing;
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.native().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
     if (fd < 0) {
-        const int error = errno;
-        if (::stat(nativePath(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        lastError = errno;
+        if (::stat(path.native().constData(), &st) == 0 && !S_ISREG(st.st_mode))
             return S_ISDIR(st.st_mode) ? ReadStatus::Folder : ReadStatus::NotRegular; // a socket
-        return error == ENOENT || error == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable;
+        return lastError == ENOENT || lastError == ENOTDIR ? ReadStatus::Missing
+                                                           : ReadStatus::Unreadable;
     }
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -222,6 +225,7 @@ ReadStatus readRegularFile(const QString &path, QByteArray &contents, qint64 max
             continue;
         if (got <= 0) {
             failed = got < 0;
+            lastError = errno;
             break;
         }
         filled += got;
@@ -234,6 +238,7 @@ ReadStatus readRegularFile(const QString &path, QByteArray &contents, qint64 max
             continue;
         if (got <= 0) {
             failed = got < 0;
+            lastError = errno;
             break;
         }
         if (contents.size() + got > maxSize) {
@@ -251,14 +256,14 @@ ReadStatus readRegularFile(const QString &path, QByteArray &contents, qint64 max
     return ReadStatus::Ok;
 }
 
-WriteResult checkWritable(const QString &path, const AtomicWriteOptions &options)
+WriteResult checkWritable(const FilePath &path, const AtomicWriteOptions &options)
 {
     Target target;
     return examine(path, options, target);
 }
 
 WriteResult writeAtomically(
-    const QString &path, const QByteArray &contents, const AtomicWriteOptions &options)
+    const FilePath &path, const QByteArray &contents, const AtomicWriteOptions &options)
 {
     Target target;
     if (WriteResult checked = examine(path, options, target); !checked.ok())
@@ -274,7 +279,7 @@ WriteResult writeAtomically(
         const int error = errno;
         if ((error == EACCES || error == EPERM) && target.exists && options.allowInPlaceFallback)
             return rewriteInPlace(path, target, contents);
-        return failure(path, reasonFor(error));
+        return failure(path, reasonText(error));
     }
 
     int error = 0;
@@ -304,26 +309,55 @@ WriteResult writeAtomically(
         error = errno;
     if (error != 0) {
         ::unlink(temporary.constData());
-        return failure(path, reasonFor(error));
+        return failure(path, reasonText(error));
     }
     syncFolder(folder);
     return WriteResult::success();
 }
 
-WriteResult makeFolder(const QString &path, int mode)
+FolderLock::FolderLock(const FilePath &path)
 {
-    const QByteArray native = nativePath(path);
+    QByteArray target;
+    int error = 0;
+    if (path.isEmpty() || !resolveLinks(path.native(), target, error))
+        return;
+    // A folder we cannot open is one we will not be able to write in either;
+    // the write itself reports that.
+    m_fd = ::open(folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0)
+        return;
+    // Writers hold the lock for milliseconds; give up after ten seconds.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+            return;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return; // no locking on this file system: go on without
+        const struct timespec pause = {0, 10 * 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
+    m_busy = true;
+}
+
+FolderLock::~FolderLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd); // releases the lock
+}
+
+WriteResult makeFolder(const FilePath &path, int mode)
+{
+    const QByteArray native = path.native();
     struct stat st;
     if (::stat(native.constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return WriteResult::success();
         return WriteResult::failure(
             QStringLiteral("Could not create the folder \"%1\": a file of that name is in the way.")
-                .arg(path));
+                .arg(path.display()));
     }
     const QByteArray parent = folderOf(native);
     if (parent != native && parent != "/" && parent != ".") {
-        if (WriteResult made = makeFolder(QFile::decodeName(parent), mode); !made.ok())
+        if (WriteResult made = makeFolder(FilePath::fromNative(parent), mode); !made.ok())
             return made;
     }
     if (::mkdir(native.constData(), mode_t(mode)) == 0) {
@@ -332,8 +366,8 @@ WriteResult makeFolder(const QString &path, int mode)
     }
     if (errno == EEXIST)
         return WriteResult::success();
-    return WriteResult::failure(
-        QStringLiteral("Could not create the folder \"%1\": %2.").arg(path, reasonFor(errno)));
+    return WriteResult::failure(QStringLiteral("Could not create the folder \"%1\": %2.")
+                                    .arg(path.display(), reasonText(errno)));
 }
 
 } // namespace FileIo

@@ -345,7 +345,7 @@ Edit withValue(const QByteArray &contents, const QByteArray &section, const QByt
     return edit;
 }
 
-QByteArray ReadIniValue(const QString &path, const QByteArray &section, const QByteArray &key)
+QByteArray ReadIniValue(const FilePath &path, const QByteArray &section, const QByteArray &key)
 {
     QByteArray contents;
     if (FileIo::readRegularFile(path, contents, MaxFileBytes) != FileIo::ReadStatus::Ok)
@@ -354,18 +354,22 @@ QByteArray ReadIniValue(const QString &path, const QByteArray &section, const QB
 }
 
 WriteResult WriteIniValue(
-    const QString &path, const QByteArray &section, const QByteArray &key, const QByteArray &value)
+    const FilePath &path, const QByteArray &section, const QByteArray &key, const QByteArray &value)
 {
     if (path.isEmpty())
         return WriteResult::failure(
             QStringLiteral("Could not write the INI file: no path was given."));
     auto failure = [&path](const QString &reason) {
         return WriteResult::failure(
-            QStringLiteral("Could not write \"%1\": %2.").arg(path, reason));
+            QStringLiteral("Could not write \"%1\": %2.").arg(path.display(), reason));
     };
 
+    const FileIo::FolderLock lock(path);
+    if (lock.busy())
+        return failure(QStringLiteral("another program kept writing the file; try again"));
     QByteArray contents;
-    switch (FileIo::readRegularFile(path, contents, MaxFileBytes)) {
+    int error = 0;
+    switch (FileIo::readRegularFile(path, contents, MaxFileBytes, &error)) {
     case FileIo::ReadStatus::Ok:
     case FileIo::ReadStatus::Missing:
         break;
@@ -374,7 +378,7 @@ WriteResult WriteIniValue(
     case FileIo::ReadStatus::NotRegular:
         return failure(QStringLiteral("it is not an ordinary file"));
     case FileIo::ReadStatus::Unreadable:
-        return failure(QStringLiteral("the file cannot be read"));
+        return failure(FileIo::reasonFor(error));
     case FileIo::ReadStatus::TooLarge:
         return failure(QStringLiteral("the file is larger than 256 MB, too large for an INI file"));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileIo.h"
 #include "WriteResult.h"
 
 #include <QByteArray>
@@ -17,13 +18,13 @@ constexpr qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
 
 // The value of key in section, or "" when the file, section or key is missing
 // or the file cannot be read. Never changes anything.
-QByteArray ReadIniValue(const QString &path, const QByteArray &section, const QByteArray &key);
+QByteArray ReadIniValue(const FilePath &path, const QByteArray &section, const QByteArray &key);
 
 // Sets key=value in section, adding the section or key where missing and
 // creating the file in an existing folder. All or nothing; a failure names the
 // file and the reason and leaves the file exactly as it was.
-WriteResult WriteIniValue(
-    const QString &path, const QByteArray &section, const QByteArray &key, const QByteArray &value);
+WriteResult WriteIniValue(const FilePath &path, const QByteArray &section, const QByteArray &key,
+    const QByteArray &value);
 
 // The same on file contents in memory.
 QByteArray valueIn(const QByteArray &contents, const QByteArray &section, const QByteArray &key);

@@ -86,9 +86,8 @@ typename IniScanner<Unit>::Range IniScanner<Unit>::headerName(Range text) const
 }
 
 template<typename Unit>
-typename IniScanner<Unit>::Match IniScanner<Unit>::find(const Unit *section,
-                                                        qsizetype sectionSize, const Unit *key,
-                                                        qsizetype keySize) const
+typename IniScanner<Unit>::Match IniScanner<Unit>::find(
+    const Unit *section, qsizetype sectionSize, const Unit *key, qsizetype keySize) const
 {
     Match match;
     Line line;

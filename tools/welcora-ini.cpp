@@ -35,14 +35,14 @@ int main(int argc, char **argv)
     std::atexit(reportPeakMemory);
     if (argc == 5 && std::strcmp(argv[1], "get") == 0) {
         const QByteArray value
-            = INI_Files::ReadIniValue(QFile::decodeName(argv[2]), argv[3], argv[4]);
+            = INI_Files::ReadIniValue(FilePath::fromNative(argv[2]), argv[3], argv[4]);
         std::fwrite(value.constData(), 1, size_t(value.size()), stdout);
         std::fputc('\n', stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (argc == 6 && std::strcmp(argv[1], "set") == 0) {
         const WriteResult result
-            = INI_Files::WriteIniValue(QFile::decodeName(argv[2]), argv[3], argv[4], argv[5]);
+            = INI_Files::WriteIniValue(FilePath::fromNative(argv[2]), argv[3], argv[4], argv[5]);
         if (!result.ok()) {
             std::fprintf(stderr, "%s\n", result.error.toLocal8Bit().constData());
             return 1;

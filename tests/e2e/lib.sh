@@ -79,9 +79,16 @@ key() {
     sleep 0.2
 }
 
+# Waits for the program to end by itself and checks that it ended cleanly
+# (under the sanitizers a leak or an error makes the exit status non-zero).
 wait_for_exit() {
-    for _ in $(seq 1 100); do
-        kill -0 "$welcora_pid" 2>/dev/null || return 0
+    for _ in $(seq 1 300); do
+        if ! kill -0 "$welcora_pid" 2>/dev/null; then
+            local status=0
+            wait "$welcora_pid" || status=$?
+            [ "$status" -eq 0 ] || fail "the program ended with status $status"
+            return 0
+        fi
         sleep 0.1
     done
     fail "the program did not end"
