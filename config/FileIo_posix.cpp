@@ -187,7 +187,10 @@ WriteResult rewriteInPlace(const FilePath &path, const Target &target, const QBy
 
 } // namespace
 
-QString reasonFor(int error) { return reasonText(error); }
+QString reasonFor(int error)
+{
+    return reasonText(error);
+}
 
 ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 maxSize, int *error)
 {

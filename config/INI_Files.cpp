@@ -132,7 +132,8 @@ QByteArray findValue(const Unit *text, qsizetype size, qsizetype start, const Un
         section.data(), qsizetype(section.size()), key.data(), qsizetype(key.size()));
     if (!match.keyFound)
         return {};
-    const auto value = scanner.cutAtNul(scanner.unquoted(match.valueText));
+    // The value ends at a NUL; its quotes are those of what is left.
+    const auto value = scanner.unquoted(scanner.cutAtNul(match.valueText));
     return limited(valueBytes(text + value.begin, value.size()));
 }
 
@@ -177,9 +178,10 @@ Change<Unit> planChange(const Unit *text, qsizetype size, qsizetype start, bool 
             append(change.insert, value);
             return change;
         }
-        // Everything after '=' up to a NUL is the value; the rest of the line stays.
+        // Everything after '=' up to a NUL is replaced; the rest of the line
+        // stays. The value already there is what the reader sees, quotes kept.
         const auto region = scanner.cutAtNul({match.equalsSign + 1, line.end});
-        const auto current = scanner.trimmed(region.begin, region.end);
+        const auto current = scanner.cutAtNul(match.valueText);
         change.needed = !(size_t(current.size()) == value.size()
             && std::equal(value.begin(), value.end(), text + current.begin));
         change.begin = region.begin;
@@ -237,6 +239,15 @@ QString refusal(const QByteArray &section, const QByteArray &key, const QByteArr
                               "would add lines to the file");
     if (section.contains(']'))
         return QStringLiteral("the section name contains \"]\"");
+    // The reader trims these from names; written, the name would read as another.
+    auto blankEdged = [](const QByteArray &name) {
+        return !name.isEmpty()
+            && (IniScanner<uchar>::isBlank(uchar(name.front()))
+                || IniScanner<uchar>::isBlank(uchar(name.back())));
+    };
+    if (blankEdged(section) || blankEdged(key))
+        return QStringLiteral("the section or key name begins or ends with a tab or another blank "
+                              "that the file cannot hold");
     if (key.contains('=') || key.startsWith('[') || key.startsWith(';'))
         return QStringLiteral("the key contains \"=\" or starts with \"[\" or \";\"");
     return {};

@@ -66,6 +66,12 @@ void TestIniReader::parsing_data()
                                 << QByteArray("x");
     QTest::newRow("nul in section")
         << QByteArray("[S\0x]\nk=x\n", 11) << QByteArray("S") << QByteArray("k") << QByteArray("x");
+    QTest::newRow("nul ends the value before quotes are removed")
+        << QByteArray("[S]\nk=\"x\"\0junk\"\n", 15) << QByteArray("S") << QByteArray("k")
+        << QByteArray("x");
+    QTest::newRow("blanks before a nul are kept")
+        << QByteArray("[S]\nk= ab  \0cd\n", 15) << QByteArray("S") << QByteArray("k")
+        << QByteArray("ab  ");
     QTest::newRow("nul before '=' still splits")
         << QByteArray("[S]\nk\0a=x\n", 10) << QByteArray("S") << QByteArray("k") << QByteArray("x");
     // Comments

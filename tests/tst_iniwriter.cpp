@@ -114,6 +114,9 @@ void TestIniWriter::edits_data()
     QTest::newRow("nul and what follows stay")
         << QByteArray("[S]\nk=ab\0cd\nz=\xFF\n", 15) << QByteArray("S") << QByteArray("k")
         << QByteArray("xy") << QByteArray("[S]\nk=xy\0cd\nz=\xFF\n", 15);
+    QTest::newRow("blanks before a nul are part of the value")
+        << QByteArray("[S]\nk=ab  \0cd\n", 13) << QByteArray("S") << QByteArray("k")
+        << QByteArray("ab") << QByteArray("[S]\nk=ab\0cd\n", 11);
     QTest::newRow("key without '=' gets one")
         << QByteArray("[S]\n k \nz=1\n") << QByteArray("S") << QByteArray("k") << QByteArray("v")
         << QByteArray("[S]\n k=v \nz=1\n");
@@ -190,6 +193,8 @@ void TestIniWriter::refusals_data()
         << file << QByteArray("Options") << QByteArray(" [a") << QByteArray("v") << "\"[\"";
     QTest::newRow("key starting with ';'")
         << file << QByteArray("Options") << QByteArray(";a") << QByteArray("v") << "\";\"";
+    QTest::newRow("tab around a key") << file << QByteArray("Options") << QByteArray("\tk")
+                                      << QByteArray("v") << "tab";
     QTest::newRow("']' in section")
         << file << QByteArray("Opt]ions") << QByteArray("k") << QByteArray("v") << "\"]\"";
     QTest::newRow("not utf-8, into a utf-16 file")
