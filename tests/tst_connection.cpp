@@ -143,12 +143,7 @@ void TestConnection::firstConfiguration()
     QTest::keyClicks(password(), "db-secret");
     setText("Text9", "Example Net");
 
-    const ModalBox saved = readModal([&] {
-        if (useMenu)
-            m_fixture->trigger("savconfig");
-        else
-            m_fixture->click("save");
-    });
+    const ModalBox saved = readModal([&] { m_fixture->run("save", "savconfig", useMenu); });
     QVERIFY2(!saved.shown, qPrintable(saved.text)); // no confirmation
     const QString store = m_fixture->dir() + "/Welcora/";
     QCOMPARE(TestFiles::read(store + "setting/IniFilePath"), zentaroIni().toUtf8());

@@ -23,16 +23,6 @@ private slots:
     void readingChangesNothing();
 };
 
-static QByteArray utf16le(const QString &text)
-{
-    QByteArray bytes("\xFF\xFE", 2);
-    for (const QChar c : text) {
-        bytes.append(char(c.unicode() & 0xFF));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
-}
-
 void TestIniReader::parsing_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -69,9 +59,8 @@ void TestIniReader::parsing_data()
     QTest::newRow("nul ends the value before quotes are removed")
         << QByteArray("[S]\nk=\"x\"\0junk\"\n", 15) << QByteArray("S") << QByteArray("k")
         << QByteArray("x");
-    QTest::newRow("blanks before a nul are kept")
-        << QByteArray("[S]\nk= ab  \0cd\n", 15) << QByteArray("S") << QByteArray("k")
-        << QByteArray("ab  ");
+    QTest::newRow("blanks before a nul are kept") << QByteArray("[S]\nk= ab  \0cd\n",
+        15) << QByteArray("S") << QByteArray("k") << QByteArray("ab  ");
     QTest::newRow("nul before '=' still splits")
         << QByteArray("[S]\nk\0a=x\n", 10) << QByteArray("S") << QByteArray("k") << QByteArray("x");
     // Comments
@@ -158,7 +147,7 @@ void TestIniReader::parsing_data()
     QTest::newRow("utf-8 text") << QByteArray("[S]\nk=\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85\n")
                                 << QByteArray("S") << QByteArray("k")
                                 << QByteArray("\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85");
-    QTest::newRow("utf-16le") << utf16le(
+    QTest::newRow("utf-16le") << TestFiles::utf16le(
         QStringLiteral("[ODBC]\r\nUserDBLoginUser = \u0633\u0644\u0627\u0645\r\n"))
                               << QByteArray("odbc") << QByteArray("userdbloginuser")
                               << QStringLiteral("\u0633\u0644\u0627\u0645").toUtf8();
@@ -214,7 +203,7 @@ void TestIniReader::truncation()
     // In a UTF-16 file the limit applies to the UTF-8 result.
     const QString text = QString::fromUtf8(value);
     if (text.toUtf8() == value) {
-        TestFiles::write(path, utf16le("[S]\r\nk=" + text + "\r\n"));
+        TestFiles::write(path, TestFiles::utf16le("[S]\r\nk=" + text + "\r\n"));
         QCOMPARE(INI_Files::ReadIniValue(path, "S", "k"), expected);
     }
 }

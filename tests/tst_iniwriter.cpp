@@ -34,16 +34,6 @@ private slots:
     void readOnlyFolderRewritesInPlace();
 };
 
-static QByteArray utf16le(const QString &text)
-{
-    QByteArray bytes("\xFF\xFE", 2);
-    for (const QChar c : text) {
-        bytes.append(char(c.unicode() & 0xFF));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
-}
-
 void TestIniWriter::edits_data()
 {
     QTest::addColumn<QByteArray>("before");
@@ -139,13 +129,13 @@ void TestIniWriter::edits_data()
     QTest::newRow("empty value") << QByteArray("[S]\nk=1\n") << QByteArray("S") << QByteArray("k")
                                  << QByteArray("") << QByteArray("[S]\nk=\n");
     QTest::newRow("utf-16le stays utf-16le")
-        << utf16le("[ODBC]\r\nUser=\u0633\r\n") << QByteArray("Options")
+        << TestFiles::utf16le("[ODBC]\r\nUser=\u0633\r\n") << QByteArray("Options")
         << QByteArray("AccountingScript") << QStringLiteral("/opt/\u0645/kovrapost").toUtf8()
-        << utf16le(
+        << TestFiles::utf16le(
                "[ODBC]\r\nUser=\u0633\r\n[Options]\r\nAccountingScript=/opt/\u0645/kovrapost\r\n");
     QTest::newRow("utf-16le replace")
-        << utf16le("[S]\nk=old\nz=1\n") << QByteArray("s") << QByteArray("K") << QByteArray("new")
-        << utf16le("[S]\nk=new\nz=1\n");
+        << TestFiles::utf16le("[S]\nk=old\nz=1\n") << QByteArray("s") << QByteArray("K")
+        << QByteArray("new") << TestFiles::utf16le("[S]\nk=new\nz=1\n");
 }
 
 void TestIniWriter::edits()
@@ -193,12 +183,12 @@ void TestIniWriter::refusals_data()
         << file << QByteArray("Options") << QByteArray(" [a") << QByteArray("v") << "\"[\"";
     QTest::newRow("key starting with ';'")
         << file << QByteArray("Options") << QByteArray(";a") << QByteArray("v") << "\";\"";
-    QTest::newRow("tab around a key") << file << QByteArray("Options") << QByteArray("\tk")
-                                      << QByteArray("v") << "tab";
+    QTest::newRow("tab around a key")
+        << file << QByteArray("Options") << QByteArray("\tk") << QByteArray("v") << "tab";
     QTest::newRow("']' in section")
         << file << QByteArray("Opt]ions") << QByteArray("k") << QByteArray("v") << "\"]\"";
     QTest::newRow("not utf-8, into a utf-16 file")
-        << utf16le("[S]\r\n") << QByteArray("S") << QByteArray("k") << QByteArray("\xFF")
+        << TestFiles::utf16le("[S]\r\n") << QByteArray("S") << QByteArray("k") << QByteArray("\xFF")
         << "UTF-16";
 }
 

@@ -149,12 +149,7 @@ void TestMessageCommands::saveWritesCrLf()
     m_fixture->open();
     m_fixture->find<QLineEdit>("Text9")->setText("typed, not saved");
     typeTemplate("Dear %username%\n\n  your IP is %IP%");
-    const ModalBox box = readModal([&] {
-        if (useMenu)
-            m_fixture->trigger("svconf");
-        else
-            m_fixture->click("savebtn");
-    });
+    const ModalBox box = readModal([&] { m_fixture->run("savebtn", "svconf", useMenu); });
     QVERIFY(!box.shown); // no confirmation
     QCOMPARE(TestFiles::read(m_fixture->storeFile("setting", "message")),
         QByteArray("Dear %username%\r\n\r\n  your IP is %IP%"));
@@ -200,10 +195,7 @@ void TestMessageCommands::reloadReplacesUnconditionally()
     typeTemplate("unsaved edit");
     if (!stored.isEmpty()) // changed behind the window's back
         QVERIFY(m_fixture->store().WriteSetting("Welcora", "setting", "message", stored).ok());
-    if (useMenu)
-        m_fixture->trigger("re");
-    else
-        m_fixture->click("reloadbtn");
+    m_fixture->run("reloadbtn", "re", useMenu);
     QCOMPARE(message()->toPlainText(), shown);
 }
 
@@ -222,12 +214,7 @@ void TestMessageCommands::failedSaveIsShown()
     TestFiles::write(m_fixture->dir() + "/Welcora/setting", "in the way");
     m_fixture->open();
     typeTemplate("new template");
-    const ModalBox box = readModal([&] {
-        if (useMenu)
-            m_fixture->trigger("svconf");
-        else
-            m_fixture->click("savebtn");
-    });
+    const ModalBox box = readModal([&] { m_fixture->run("savebtn", "svconf", useMenu); });
     QVERIFY(box.shown);
     QCOMPARE(box.title, QString("Welcora"));
     QCOMPARE(box.icon, QMessageBox::Critical);

@@ -30,6 +30,16 @@ bool isRoot()
     return ::geteuid() == 0;
 }
 
+QByteArray utf16le(const QString &text)
+{
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
 QString firstDifference(const QByteArray &actual, const QByteArray &expected)
 {
     const QList<QByteArray> a = actual.split('\n');

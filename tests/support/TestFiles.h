@@ -12,6 +12,9 @@ QByteArray read(const QString &path);
 void write(const QString &path, const QByteArray &contents);
 bool isRoot();
 
+// text as a UTF-16LE file with its byte-order mark.
+QByteArray utf16le(const QString &text);
+
 // The first line (1-based) where two texts differ, for readable failures.
 QString firstDifference(const QByteArray &actual, const QByteArray &expected);
 

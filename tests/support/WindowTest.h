@@ -47,6 +47,14 @@ public:
     }
     void click(const char *button);
     void trigger(const char *action);
+    // A command that has a button and a menu item: run it through one of them.
+    void run(const char *button, const char *action, bool useMenu)
+    {
+        if (useMenu)
+            trigger(action);
+        else
+            click(button);
+    }
     void showTab(int index);
 
 private:
