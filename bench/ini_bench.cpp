@@ -153,7 +153,7 @@ int main(int argc, char **argv)
 
         auto ms
             = [](double v) { return v < 0 ? QString("n/a") : QString::number(v, 'f', 3) + " ms"; };
-        std::printf("| %s | %s | %s | %.1fx | %s | %s | %s | %.1fx | %s | +%ld KiB | +%ld KiB | "
+        std::printf("| %s | %s | %s | %.1fx | %s | %s | %s | %.1fx | %s | %+ld KiB | %+ld KiB | "
                     "%lld KiB |\n",
             size.name, qPrintable(ms(plainRead)), qPrintable(ms(read)), read / plainRead,
             qPrintable(ms(crudiniGet)), qPrintable(ms(plainCopy)), qPrintable(ms(write)),

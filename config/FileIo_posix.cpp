@@ -12,9 +12,8 @@
 #include <unistd.h>
 
 namespace FileIo {
-namespace {
 
-QString reasonText(int error)
+QString reasonFor(int error)
 {
     switch (error) {
     case EACCES:
@@ -42,6 +41,8 @@ QString reasonText(int error)
         return QString::fromLocal8Bit(std::strerror(error));
     }
 }
+
+namespace {
 
 WriteResult failure(const FilePath &path, const QString &reason)
 {
@@ -136,7 +137,7 @@ WriteResult examine(const FilePath &path, const AtomicWriteOptions &options, Tar
     int error = 0;
     if (options.followLinks) {
         if (!resolveLinks(path.native(), target.path, error))
-            return failure(path, reasonText(error));
+            return failure(path, reasonFor(error));
     } else {
         target.path = path.native();
     }
@@ -151,11 +152,11 @@ WriteResult examine(const FilePath &path, const AtomicWriteOptions &options, Tar
         if ((target.st.st_mode & 0222) == 0)
             return failure(path, QStringLiteral("the file is read-only"));
         if (::access(target.path.constData(), W_OK) != 0)
-            return failure(path, reasonText(errno));
+            return failure(path, reasonFor(errno));
         return WriteResult::success();
     }
     if (errno != ENOENT)
-        return failure(path, reasonText(errno));
+        return failure(path, reasonFor(errno));
     struct stat folder;
     const QByteArray folderPath = folderOf(target.path);
     if (::stat(folderPath.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode))
@@ -170,7 +171,7 @@ WriteResult rewriteInPlace(const FilePath &path, const Target &target, const QBy
 {
     const int fd = ::open(target.path.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
-        return failure(path, reasonText(errno));
+        return failure(path, reasonFor(errno));
     int error = 0;
     if (data.size() > target.st.st_size
         && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(data.size())) != 0
@@ -182,15 +183,10 @@ WriteResult rewriteInPlace(const FilePath &path, const Target &target, const QBy
     if (error == 0 && ::fsync(fd) != 0)
         error = errno;
     ::close(fd);
-    return error == 0 ? WriteResult::success() : failure(path, reasonText(error));
+    return error == 0 ? WriteResult::success() : failure(path, reasonFor(error));
 }
 
 } // namespace
-
-QString reasonFor(int error)
-{
-    return reasonText(error);
-}
 
 ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 maxSize, int *error)
 {
@@ -282,7 +278,7 @@ WriteResult writeAtomically(
         const int error = errno;
         if ((error == EACCES || error == EPERM) && target.exists && options.allowInPlaceFallback)
             return rewriteInPlace(path, target, contents);
-        return failure(path, reasonText(error));
+        return failure(path, reasonFor(error));
     }
 
     int error = 0;
@@ -312,7 +308,7 @@ WriteResult writeAtomically(
         error = errno;
     if (error != 0) {
         ::unlink(temporary.constData());
-        return failure(path, reasonText(error));
+        return failure(path, reasonFor(error));
     }
     syncFolder(folder);
     return WriteResult::success();
@@ -370,7 +366,7 @@ WriteResult makeFolder(const FilePath &path, int mode)
     if (errno == EEXIST)
         return WriteResult::success();
     return WriteResult::failure(QStringLiteral("Could not create the folder \"%1\": %2.")
-                                    .arg(path.display(), reasonText(errno)));
+                                    .arg(path.display(), reasonFor(errno)));
 }
 
 } // namespace FileIo
