@@ -6,7 +6,6 @@
 
 FileDialog::FileDialog(const QString &title, QWidget *parent)
     : QObject(parent)
-    , m_parent(parent)
     , m_title(title)
 { }
 
@@ -19,7 +18,7 @@ std::optional<QString> FileDialog::showOpen()
 
 std::optional<QString> FileDialog::runDialog()
 {
-    QFileDialog dialog(m_parent, m_title);
+    QFileDialog dialog(qobject_cast<QWidget *>(parent()), m_title);
     dialog.setObjectName(QStringLiteral("CD1dialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -24,7 +24,6 @@ public:
     QString title() const { return m_title; }
     void setFileName(const QString &fileName) { m_fileName = fileName; }
     void setFilter(const QString &filter) { m_filter = filter; }
-    QString filter() const { return m_filter; }
 
     std::optional<QString> showOpen();
     void setChooser(Chooser chooser) { m_chooser = std::move(chooser); }
@@ -32,7 +31,6 @@ public:
 private:
     std::optional<QString> runDialog();
 
-    QWidget *m_parent;
     QString m_title;
     QString m_fileName;
     QString m_filter;

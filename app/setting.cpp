@@ -196,13 +196,12 @@ QString setting::read(const QString &section, const QString &key) const
     return m_store.ReadSetting(applicationName(), section, key);
 }
 
-bool setting::write(
+void setting::write(
     const QString &section, const QString &key, const QString &value, QStringList &errors)
 {
     const WriteResult result = m_store.WriteSetting(applicationName(), section, key, value);
     if (!result.ok())
         errors.append(result.error);
-    return result.ok();
 }
 
 void setting::showErrors(const QStringList &errors)

@@ -47,7 +47,7 @@ private:
     void saveConfiguration();
 
     QString read(const QString &section, const QString &key) const;
-    bool write(
+    void write(
         const QString &section, const QString &key, const QString &value, QStringList &errors);
     void showErrors(const QStringList &errors);
 

@@ -38,11 +38,14 @@ enum class ReadStatus { Ok, Missing, Folder, NotRegular, Unreadable, TooLarge };
 // FIFO, a device, a socket -- is never opened for reading, so a wrong path can
 // never block or stream without end.
 // error, when given, receives the system's error number for Unreadable.
-ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 maxSize,
-                           int *error = nullptr);
+ReadStatus readRegularFile(
+    const FilePath &path, QByteArray &contents, qint64 maxSize, int *error = nullptr);
 
 // The system's error number in plain words ("the disk is full").
 QString reasonFor(int error);
+
+// "Could not write "<path>": <reason>." -- or, for an empty path, that none was given.
+WriteResult writeFailure(const FilePath &path, const QString &reason);
 
 struct AtomicWriteOptions
 {

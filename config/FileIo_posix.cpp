@@ -42,13 +42,15 @@ QString reasonFor(int error)
     }
 }
 
-namespace {
-
-WriteResult failure(const FilePath &path, const QString &reason)
+WriteResult writeFailure(const FilePath &path, const QString &reason)
 {
+    if (path.isEmpty())
+        return WriteResult::failure(QStringLiteral("Could not write the file: no path was given."));
     return WriteResult::failure(
         QStringLiteral("Could not write \"%1\": %2.").arg(path.display(), reason));
 }
+
+namespace {
 
 QByteArray folderOf(const QByteArray &path)
 {
@@ -133,34 +135,34 @@ struct Target
 WriteResult examine(const FilePath &path, const AtomicWriteOptions &options, Target &target)
 {
     if (path.isEmpty())
-        return WriteResult::failure(QStringLiteral("Could not write the file: no path was given."));
+        return writeFailure(path, QString());
     int error = 0;
     if (options.followLinks) {
         if (!resolveLinks(path.native(), target.path, error))
-            return failure(path, reasonFor(error));
+            return writeFailure(path, reasonFor(error));
     } else {
         target.path = path.native();
     }
     if (::lstat(target.path.constData(), &target.st) == 0) {
         target.exists = true;
         if (S_ISDIR(target.st.st_mode))
-            return failure(path, QStringLiteral("it is a folder, not a file"));
+            return writeFailure(path, QStringLiteral("it is a folder, not a file"));
         if (!S_ISREG(target.st.st_mode))
-            return failure(path, QStringLiteral("it is not an ordinary file"));
+            return writeFailure(path, QStringLiteral("it is not an ordinary file"));
         if (!options.respectFilePermissions)
             return WriteResult::success();
         if ((target.st.st_mode & 0222) == 0)
-            return failure(path, QStringLiteral("the file is read-only"));
+            return writeFailure(path, QStringLiteral("the file is read-only"));
         if (::access(target.path.constData(), W_OK) != 0)
-            return failure(path, reasonFor(errno));
+            return writeFailure(path, reasonFor(errno));
         return WriteResult::success();
     }
     if (errno != ENOENT)
-        return failure(path, reasonFor(errno));
+        return writeFailure(path, reasonFor(errno));
     struct stat folder;
     const QByteArray folderPath = folderOf(target.path);
     if (::stat(folderPath.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode))
-        return failure(path,
+        return writeFailure(path,
             QStringLiteral("the folder \"%1\" does not exist").arg(QFile::decodeName(folderPath)));
     return WriteResult::success();
 }
@@ -171,7 +173,7 @@ WriteResult rewriteInPlace(const FilePath &path, const Target &target, const QBy
 {
     const int fd = ::open(target.path.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
-        return failure(path, reasonFor(errno));
+        return writeFailure(path, reasonFor(errno));
     int error = 0;
     if (data.size() > target.st.st_size
         && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(data.size())) != 0
@@ -183,7 +185,7 @@ WriteResult rewriteInPlace(const FilePath &path, const Target &target, const QBy
     if (error == 0 && ::fsync(fd) != 0)
         error = errno;
     ::close(fd);
-    return error == 0 ? WriteResult::success() : failure(path, reasonFor(error));
+    return error == 0 ? WriteResult::success() : writeFailure(path, reasonFor(error));
 }
 
 } // namespace
@@ -197,7 +199,7 @@ ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 ma
         return ReadStatus::Missing;
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     const int fd = ::open(path.native().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat st;
+    struct stat st = {};
     if (fd < 0) {
         lastError = errno;
         if (::stat(path.native().constData(), &st) == 0 && !S_ISREG(st.st_mode))
@@ -278,7 +280,7 @@ WriteResult writeAtomically(
         const int error = errno;
         if ((error == EACCES || error == EPERM) && target.exists && options.allowInPlaceFallback)
             return rewriteInPlace(path, target, contents);
-        return failure(path, reasonFor(error));
+        return writeFailure(path, reasonFor(error));
     }
 
     int error = 0;
@@ -308,7 +310,7 @@ WriteResult writeAtomically(
         error = errno;
     if (error != 0) {
         ::unlink(temporary.constData());
-        return failure(path, reasonFor(error));
+        return writeFailure(path, reasonFor(error));
     }
     syncFolder(folder);
     return WriteResult::success();

@@ -62,7 +62,7 @@ WriteResult FolderSettingsStore::WriteSetting(
     if (m_root.isEmpty())
         return WriteResult::failure(
             QStringLiteral("Could not save settings: there is no configuration folder."));
-    const QString folder = m_root + QLatin1Char('/') + application + QLatin1Char('/') + section;
+    const QString folder = path.left(path.lastIndexOf(QLatin1Char('/')));
     if (WriteResult made = FileIo::makeFolder(folder, 0700); !made.ok())
         return made;
     FileIo::AtomicWriteOptions options;

@@ -14,7 +14,6 @@ public:
     // $XDG_CONFIG_HOME, or ~/.config.
     static QString defaultRoot();
 
-    QString root() const { return m_root; }
     // Where a value lives; empty when a name cannot safely be a file name.
     QString pathOf(const QString &application, const QString &section, const QString &key) const;
 

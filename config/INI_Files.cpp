@@ -368,12 +368,8 @@ WriteResult WriteIniValue(
     const FilePath &path, const QByteArray &section, const QByteArray &key, const QByteArray &value)
 {
     if (path.isEmpty())
-        return WriteResult::failure(
-            QStringLiteral("Could not write the INI file: no path was given."));
-    auto failure = [&path](const QString &reason) {
-        return WriteResult::failure(
-            QStringLiteral("Could not write \"%1\": %2.").arg(path.display(), reason));
-    };
+        return FileIo::writeFailure(path, QString());
+    auto failure = [&path](const QString &reason) { return FileIo::writeFailure(path, reason); };
 
     const FileIo::FolderLock lock(path);
     if (lock.busy())

@@ -121,7 +121,6 @@ typename IniScanner<Unit>::Match IniScanner<Unit>::find(
             continue;
         match.keyFound = true;
         match.keyLine = line;
-        match.keyText = name;
         if (equals < text.end) {
             match.equalsSign = equals;
             match.valueText = trimmed(equals + 1, text.end);

@@ -32,7 +32,6 @@ public:
         bool keyFound = false;
         Line keyLine;
         qsizetype equalsSign = -1; // position of the first '=' in keyLine, or -1
-        Range keyText; // the key as written, trimmed
         Range valueText; // after '=', trimmed, quotes kept, not cut at NUL
     };
 

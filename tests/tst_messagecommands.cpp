@@ -136,11 +136,17 @@ void TestMessageCommands::testShowsTemplateAsItStands()
     QCOMPARE(storedTemplate(), stored);
 }
 
-void TestMessageCommands::saveWritesCrLf_data()
+// Save Message has a button and a menu item; every test of it runs through both.
+static void saveButtonAndMenuRows()
 {
     QTest::addColumn<bool>("useMenu");
     QTest::newRow("Save button") << false;
     QTest::newRow("Save Message menu item") << true;
+}
+
+void TestMessageCommands::saveWritesCrLf_data()
+{
+    saveButtonAndMenuRows();
 }
 
 void TestMessageCommands::saveWritesCrLf()
@@ -201,9 +207,7 @@ void TestMessageCommands::reloadReplacesUnconditionally()
 
 void TestMessageCommands::failedSaveIsShown_data()
 {
-    QTest::addColumn<bool>("useMenu");
-    QTest::newRow("Save button") << false;
-    QTest::newRow("Save Message menu item") << true;
+    saveButtonAndMenuRows();
 }
 
 void TestMessageCommands::failedSaveIsShown()

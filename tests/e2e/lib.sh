@@ -7,17 +7,8 @@ work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-pids=()
-
-cleanup() {
-    # The program first, then its X server.
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+trap 'stop_started; rm -rf "$work"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -28,10 +19,8 @@ fail() {
 if [ -n "${WELCORA_TEST_DISPLAY:-}" ]; then
     export DISPLAY=$WELCORA_TEST_DISPLAY
 else
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-    pids+=($!)
-    for _ in $(seq 1 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-    export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+    start_xvfb 1024x768
+    export DISPLAY=$xvfb_display
 fi
 unset QT_QPA_PLATFORM
 
