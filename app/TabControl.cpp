@@ -1,6 +1,7 @@
 #include "TabControl.h"
 
 #include <QFrame>
+#include <QShortcut>
 #include <QTabBar>
 
 TabControl::TabControl(const QStringList &captions, int tabRowHeight, QWidget *parent)
@@ -26,6 +27,27 @@ TabControl::TabControl(const QStringList &captions, int tabRowHeight, QWidget *p
     setFocusProxy(m_tabBar);
     connect(m_tabBar, &QTabBar::currentChanged, this, &TabControl::showPage);
     showPage(m_tabBar->currentIndex());
+
+    // As in tab widgets: the next or previous tab from anywhere in the window.
+    const auto keys = [this](std::initializer_list<QKeyCombination> combinations, int step) {
+        for (const QKeyCombination combination : combinations) {
+            auto *shortcut = new QShortcut(QKeySequence(combination), this);
+            shortcut->setContext(Qt::WindowShortcut);
+            connect(shortcut, &QShortcut::activated, this, [this, step] { stepTab(step); });
+        }
+    };
+    keys({Qt::CTRL | Qt::Key_Tab, Qt::CTRL | Qt::Key_PageDown}, 1);
+    keys({Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab,
+             Qt::CTRL | Qt::Key_PageUp},
+        -1);
+}
+
+void TabControl::stepTab(int step)
+{
+    const int count = m_tabBar->count();
+    m_tabBar->setCurrentIndex((m_tabBar->currentIndex() + step + count) % count);
+    // The focus goes to the tab row, where its mark shows which tab is open.
+    m_tabBar->setFocus(Qt::TabFocusReason);
 }
 
 QWidget *TabControl::page(int index) const

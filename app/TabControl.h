@@ -8,7 +8,8 @@ class QTabBar;
 // A tab control whose pages all share its own coordinate space: a control at
 // (x, y) on any page sits at (x, y) from the tab control's top-left corner,
 // tab row included. Only the current page is shown, so only its controls
-// take part in the focus chain.
+// take part in the focus chain. Ctrl+Tab and Ctrl+PageDown open the next tab,
+// Ctrl+Shift+Tab and Ctrl+PageUp the previous one, from anywhere in the window.
 class TabControl : public QWidget
 {
     Q_OBJECT
@@ -26,6 +27,7 @@ protected:
 
 private:
     void showPage(int index);
+    void stepTab(int step);
 
     QTabBar *m_tabBar;
     QFrame *m_pane;

@@ -1,12 +1,15 @@
 #include "setting.h"
 
+#include "ButtonKeys.h"
 #include "DefaultTemplate.h"
 #include "FileDialog.h"
 #include "Fonts.h"
+#include "MessagePreview.h"
 #include "PasswordBox.h"
 #include "SettingsStore.h"
 #include "Skin.h"
 #include "TabControl.h"
+#include "TemplateBox.h"
 #include "WindowLayout.h"
 
 #include <QApplication>
@@ -15,7 +18,6 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -84,19 +86,22 @@ void setting::buildControls()
             widget = new PasswordBox(page);
             break;
         case Kind::TemplateBox: {
-            auto *box = new QPlainTextEdit(page);
+            auto *box = new TemplateBox(page);
             box->setLineWrapMode(QPlainTextEdit::NoWrap);
             box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             box->setTabChangesFocus(true);
             box->setFont(Fonts::dialogFont());
-            box->setPlainText(defaultTemplate());
+            box->setTemplate(defaultTemplate());
             widget = box;
             break;
         }
-        case Kind::Button:
-            widget = new QPushButton(caption, page);
+        case Kind::Button: {
+            auto *button = new QPushButton(caption, page);
+            ButtonKeys::install(button);
+            widget = button;
             break;
+        }
         }
         widget->setObjectName(QString::fromLatin1(c.name));
         widget->setGeometry(pixels(c));
@@ -104,7 +109,7 @@ void setting::buildControls()
 
     auto *title = findChild<QLabel *>(QStringLiteral("Label2"));
     title->setFont(Fonts::titleFont());
-    m_message = findChild<QPlainTextEdit *>(QStringLiteral("message"));
+    m_message = findChild<TemplateBox *>(QStringLiteral("message"));
     m_iniFilePath = findChild<QLineEdit *>(QStringLiteral("IniFilePath"));
     m_text6 = findChild<QLineEdit *>(QStringLiteral("Text6"));
     m_text7 = findChild<QLineEdit *>(QStringLiteral("Text7"));
@@ -120,11 +125,47 @@ void setting::buildControls()
     connect(button("update"), &QPushButton::clicked, this, &setting::discover);
     connect(button("save"), &QPushButton::clicked, this, &setting::saveConfiguration);
 
+    describeForAccessibility();
+
     QWidget *previous = m_tabs->tabBar();
     for (const QString &name : focusChain()) {
         QWidget *next = findChild<QWidget *>(name);
         setTabOrder(previous, next);
         previous = next;
+    }
+}
+
+void setting::describeForAccessibility()
+{
+    // A box is named by the label beside it, which also takes its mnemonic.
+    for (const Control &c : controls()) {
+        if (c.kind != Kind::Label || !c.names)
+            continue;
+        auto *label = findChild<QLabel *>(QString::fromLatin1(c.name));
+        QWidget *box = findChild<QWidget *>(QString::fromLatin1(c.names));
+        label->setBuddy(box);
+        box->setAccessibleName(label->text());
+    }
+    m_message->setAccessibleName(QStringLiteral("Welcome message"));
+    m_message->setAccessibleDescription(
+        QStringLiteral("The message the sender sends. It fills in %username%, %IP%, %TimeInit% "
+                       "and %timeleft%."));
+    static const struct
+    {
+        const char *name;
+        const char *description;
+    } buttons[] = {
+        {"savebtn", "Stores the welcome message."},
+        {"reloadbtn", "Brings back the stored welcome message."},
+        {"testbtn", "Shows the welcome message as it stands."},
+        {"Brows", "Finds Zentaro.ini with a file dialog."},
+        {"update", "Reads the user database settings from Zentaro.ini."},
+        {"save", "Stores the settings and tells Zentaro to run the sender."},
+    };
+    for (const auto &b : buttons) {
+        auto *button = findChild<QPushButton *>(QString::fromLatin1(b.name));
+        button->setAccessibleName(button->text());
+        button->setAccessibleDescription(QString::fromLatin1(b.description));
     }
 }
 
@@ -196,12 +237,13 @@ QString setting::read(const QString &section, const QString &key) const
     return m_store.ReadSetting(applicationName(), section, key);
 }
 
-void setting::write(
-    const QString &section, const QString &key, const QString &value, QStringList &errors)
+bool setting::write(const QString &section, const QString &key, const QString &value,
+    const QString &what, QStringList &errors)
 {
     const WriteResult result = m_store.WriteSetting(applicationName(), section, key, value);
     if (!result.ok())
-        errors.append(result.error);
+        errors.append(QStringLiteral("%1 was not saved. %2").arg(what, result.error));
+    return result.ok();
 }
 
 void setting::showErrors(const QStringList &errors)
@@ -219,7 +261,7 @@ void setting::Load()
     m_skin->apply(this);
     const QString stored = read(QStringLiteral("setting"), QStringLiteral("message"));
     if (!stored.isEmpty())
-        m_message->setPlainText(stored);
+        m_message->setTemplate(stored);
     m_iniFilePath->setText(read(QStringLiteral("setting"), QStringLiteral("IniFilePath")));
     m_text6->setText(read(QStringLiteral("ODBC"), QStringLiteral("UserDBDatasource")));
     m_text7->setText(read(QStringLiteral("ODBC"), QStringLiteral("UserDBLoginUser")));
@@ -230,23 +272,19 @@ void setting::Load()
 void setting::testMessage()
 {
     // Shown as it stands: the sender fills the placeholders, not this program.
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Test Message"), m_message->toPlainText(),
-        QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    showMessagePreview(m_message->templateText(), this);
 }
 
 void setting::reloadMessage()
 {
-    m_message->setPlainText(read(QStringLiteral("setting"), QStringLiteral("message")));
+    m_message->setTemplate(read(QStringLiteral("setting"), QStringLiteral("message")));
 }
 
 void setting::saveMessage()
 {
-    QString text = m_message->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     QStringList errors;
-    write(QStringLiteral("setting"), QStringLiteral("message"), text, errors);
+    write(QStringLiteral("setting"), QStringLiteral("message"), m_message->templateText(),
+        QStringLiteral("The welcome message"), errors);
     showErrors(errors);
 }
 

@@ -5,10 +5,10 @@
 class FileDialog;
 class PasswordBox;
 class QLineEdit;
-class QPlainTextEdit;
 class SettingsStore;
 class Skin;
 class TabControl;
+class TemplateBox;
 
 // The one window of the program: the message template on one tab, the
 // connection to Zentaro on another. Every command runs to its end on the
@@ -34,6 +34,7 @@ public:
 private:
     void buildControls();
     void buildMenus();
+    void describeForAccessibility();
     void fitLabelsToTheirBoxes();
     void centreOnScreen();
 
@@ -47,8 +48,10 @@ private:
     void saveConfiguration();
 
     QString read(const QString &section, const QString &key) const;
-    void write(
-        const QString &section, const QString &key, const QString &value, QStringList &errors);
+    // Stores one value; on failure adds a line naming 'what' (as the operator
+    // knows it) and the reason to errors.
+    bool write(const QString &section, const QString &key, const QString &value,
+        const QString &what, QStringList &errors);
     void showErrors(const QStringList &errors);
 
     SettingsStore &m_store;
@@ -56,7 +59,7 @@ private:
     TabControl *m_tabs = nullptr;
     Skin *m_skin = nullptr;
     FileDialog *m_cd1 = nullptr;
-    QPlainTextEdit *m_message = nullptr;
+    TemplateBox *m_message = nullptr;
     QLineEdit *m_iniFilePath = nullptr;
     QLineEdit *m_text6 = nullptr;
     QLineEdit *m_text7 = nullptr;

@@ -38,7 +38,8 @@ void setting::discover()
 {
     const QString path = m_iniFilePath->text();
     QStringList errors;
-    write(QStringLiteral("setting"), QStringLiteral("IniFilePath"), path, errors);
+    write(QStringLiteral("setting"), QStringLiteral("IniFilePath"), path,
+        QStringLiteral("The Zentaro.ini path"), errors);
     m_text6->setText(readHostIni(path, "UserDBDatasource"));
     m_text7->setText(readHostIni(path, "UserDBLoginUser"));
     m_text8->setText(readHostIni(path, "UserDBLoginPasswd"));
@@ -57,24 +58,53 @@ void setting::discover()
 void setting::saveConfiguration()
 {
     QStringList errors;
-    write(QStringLiteral("ODBC"), QStringLiteral("UserDBDatasource"), m_text6->text(), errors);
-    write(QStringLiteral("ODBC"), QStringLiteral("UserDBLoginUser"), m_text7->text(), errors);
-    write(QStringLiteral("ODBC"), QStringLiteral("UserDBLoginPasswd"), m_text8->text(), errors);
-    write(QStringLiteral("setting"), QStringLiteral("ISPName"), m_text9->text(), errors);
+    QStringList saved;
+    const struct
+    {
+        const char *section;
+        const char *key;
+        QLineEdit *box;
+    } values[] = {
+        {"ODBC", "UserDBDatasource", m_text6},
+        {"ODBC", "UserDBLoginUser", m_text7},
+        {"ODBC", "UserDBLoginPasswd", m_text8},
+        {"setting", "ISPName", m_text9},
+    };
+    for (const auto &v : values) {
+        // Named as the operator knows it: by the label beside its box.
+        const QString what = v.box->accessibleName().remove(QLatin1Char(':'));
+        if (write(QString::fromLatin1(v.section), QString::fromLatin1(v.key), v.box->text(), what,
+                errors))
+            saved.append(what);
+    }
 
+    const QString notChanged = QStringLiteral("Zentaro.ini was not changed");
     const AccountingCommand command
         = AccountingCommand::forFolder(m_programFolder, QDir::separator());
-    if (!command.error.isEmpty()) {
-        errors.append(command.error);
+    if (m_iniFilePath->text().isEmpty()) {
+        errors.append(QStringLiteral("%1: the \"%2\" box is empty.")
+                          .arg(notChanged, m_iniFilePath->accessibleName()));
+    } else if (!command.error.isEmpty()) {
+        errors.append(QStringLiteral("%1. %2").arg(notChanged, command.error));
     } else {
         const WriteResult written = INI_Files::WriteIniValue(
             m_iniFilePath->text(), "Options", "AccountingScript", command.line.toUtf8());
         if (!written.ok())
-            errors.append(written.error);
+            errors.append(QStringLiteral("%1. %2").arg(notChanged, written.error));
     }
 
-    // White says "saved": only when everything was.
+    // Every Save Configuration ends the highlight that asked for the password;
+    // a failure is told in its box.
+    m_text8->setBackground(QColor(255, 255, 255));
     if (errors.isEmpty())
-        m_text8->setBackground(QColor(255, 255, 255));
+        return;
+    if (saved.isEmpty())
+        errors.append(QStringLiteral("None of the settings was saved."));
+    else if (saved.size() == 1)
+        errors.append(QStringLiteral("%1 was saved.").arg(saved.first()));
+    else
+        errors.append(
+            QStringLiteral("%1 and %2 were saved.")
+                .arg(saved.mid(0, saved.size() - 1).join(QStringLiteral(", ")), saved.last()));
     showErrors(errors);
 }

@@ -6,10 +6,19 @@
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
 
+#include "PlaceholderHighlighter.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QToolTip>
 
 class TestMessageCommands : public QObject
 {
@@ -32,6 +41,12 @@ private slots:
     void failedSaveIsShown();
     void exitSavesNothing_data();
     void exitSavesNothing();
+    void storedTemplateComesBackExactly_data();
+    void storedTemplateComesBackExactly();
+    void testBoxFitsTheScreen_data();
+    void testBoxFitsTheScreen();
+    void placeholdersAreMarked_data();
+    void placeholdersAreMarked();
 
 private:
     QPlainTextEdit *message() { return m_fixture->find<QPlainTextEdit>("message"); }
@@ -111,10 +126,10 @@ void TestMessageCommands::testShowsTemplateAsItStands_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("default template") << QString() << defaultTemplate().replace("\r\n", "\n");
+    QTest::newRow("default template") << QString() << defaultTemplate();
     QTest::newRow("placeholders and lines")
         << "Dear %username%\r\nIP %IP%\r\n%TimeInit% / %timeleft%"
-        << "Dear %username%\nIP %IP%\n%TimeInit% / %timeleft%";
+        << "Dear %username%\r\nIP %IP%\r\n%TimeInit% / %timeleft%";
     QTest::newRow("markup is text") << "<b>Hi</b> &amp;"
                                     << "<b>Hi</b> &amp;";
 }
@@ -255,6 +270,181 @@ void TestMessageCommands::exitSavesNothing()
     QVERIFY(!box.shown); // nothing is asked
     QVERIFY(!m_fixture->window().isVisible());
     QCOMPARE(TestFiles::entries(m_fixture->dir()), QStringList());
+}
+
+void TestMessageCommands::storedTemplateComesBackExactly_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("no-break space") << QString::fromUtf8("Dear\u00A0%username%\r\nHi");
+    QTest::newRow("line separator") << QString::fromUtf8("one\u2028two\r\n");
+    QTest::newRow("paragraph separator") << QString::fromUtf8("one\u2029two\r\nthree");
+    QTest::newRow("tabs") << "\tIP:\t%IP%\r\n\t\t";
+    QTest::newRow("lone CR") << "one\rtwo\r\nthree";
+    QTest::newRow("lone LF") << "one\ntwo\r\n";
+    QTest::newRow("CR before CR LF") << "one\r\r\ntwo";
+    QTest::newRow("ends with a lone CR") << "one\r";
+    QTest::newRow("Arabic with bidi marks")
+        << QString::fromUtf8("\u202B\u0645\u0631\u062D\u0628\u0627\u200F %username%\u202C\r\n");
+    QTest::newRow("outside the BMP") << QString::fromUtf8("Hi \U0001F600 %IP%\r\n");
+    QTest::newRow("characters the editor keeps for frames") << QString::fromUtf8("a\uFDD0b\uFDD1c");
+    QTest::newRow("all at once") << QString::fromUtf8(
+        "\u00A0\r\u2028\n\u2029\t\U0001F600\r\n\u00A0\r\n\r");
+}
+
+void TestMessageCommands::storedTemplateComesBackExactly()
+{
+    // Load, Test and Save give back every character the store holds; edits
+    // keep the characters around them, and a line typed with Return ends in
+    // CR LF.
+    QFETCH(QString, stored);
+    QVERIFY(m_fixture->store().WriteSetting("Welcora", "setting", "message", stored).ok());
+    m_fixture->open();
+    m_fixture->showTab(0);
+    QCOMPARE(readModal([&] { m_fixture->click("testbtn"); }).text, stored);
+    m_fixture->click("savebtn");
+    QCOMPARE(TestFiles::read(m_fixture->storeFile("setting", "message")), stored.toUtf8());
+
+    message()->setFocus();
+    QTest::keyClick(message(), Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClicks(message(), "X");
+    QTest::keyClick(message(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(message(), Qt::Key_Return);
+    QTest::keyClicks(message(), QString::fromUtf8("Y\u00A0"));
+    m_fixture->click("savebtn");
+    const QString edited = "X" + stored + QString::fromUtf8("\r\nY\u00A0");
+    QCOMPARE(TestFiles::read(m_fixture->storeFile("setting", "message")), edited.toUtf8());
+    m_fixture->click("reloadbtn");
+    m_fixture->click("savebtn");
+    QCOMPARE(TestFiles::read(m_fixture->storeFile("setting", "message")), edited.toUtf8());
+}
+
+void TestMessageCommands::testBoxFitsTheScreen_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("scrolls");
+    QStringList lines;
+    for (int i = 1; i <= 80; ++i)
+        lines.append(QString("   Line %1 of a long welcome, %username%").arg(i));
+    QTest::newRow("80 lines") << lines.join("\r\n") << true;
+    QString large;
+    while (large.size() < 200 * 1024)
+        large += "   Your assigned IP is : %IP%, time left %timeleft% minutes.\r\n";
+    QTest::newRow("200 KB") << large << true;
+    QTest::newRow("one long line") << QString(3000, 'w') << true;
+    QTest::newRow("a few lines") << "Hi %username%\r\nYour IP is %IP%" << false;
+}
+
+void TestMessageCommands::testBoxFitsTheScreen()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, scrolls);
+    QVERIFY(m_fixture->store().WriteSetting("Welcora", "setting", "message", stored).ok());
+    m_fixture->open();
+    m_fixture->showTab(0);
+    const QRect screen = m_fixture->window().screen()->availableGeometry();
+    bool inspected = false;
+    const ModalBox box = readModal([&] { m_fixture->click("testbtn"); },
+        [&](QMessageBox &shown) {
+            inspected = true;
+            QTRY_VERIFY(shown.isVisible());
+            QVERIFY2(screen.contains(shown.frameGeometry()),
+                qPrintable(QString("%1x%2 box on a %3x%4 screen")
+                               .arg(shown.width())
+                               .arg(shown.height())
+                               .arg(screen.width())
+                               .arg(screen.height())));
+            QAbstractButton *ok = shown.button(QMessageBox::Ok);
+            QVERIFY(ok->isVisible());
+            QVERIFY(shown.rect().contains(QRect(ok->mapTo(&shown, QPoint()), ok->size())));
+            auto *area = shown.findChild<QScrollArea *>();
+            QVERIFY(area);
+            // Lines as they are: the text is as wide as its longest line.
+            const auto *label = qobject_cast<QLabel *>(area->widget());
+            QVERIFY(label);
+            int widest = 0;
+            for (const QString &line : stored.split("\r\n"))
+                widest = qMax(widest, label->fontMetrics().horizontalAdvance(line));
+            QVERIFY2(label->width() >= widest, qPrintable(QString::number(label->width())));
+            QCOMPARE(
+                area->verticalScrollBar()->isVisible() || area->horizontalScrollBar()->isVisible(),
+                scrolls);
+        });
+    QVERIFY(inspected);
+    QCOMPARE(box.text, stored);
+}
+
+void TestMessageCommands::placeholdersAreMarked_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("advice"); // the nearest placeholder for a typo, or none
+    QTest::newRow("username") << "Dear %username%,"
+                              << "%username%" << QString();
+    QTest::newRow("IP") << "IP: %IP%"
+                        << "%IP%" << QString();
+    QTest::newRow("TimeInit") << "%TimeInit% Mins."
+                              << "%TimeInit%" << QString();
+    QTest::newRow("timeleft") << "left %timeleft%"
+                              << "%timeleft%" << QString();
+    QTest::newRow("missing letter") << "Dear %usrname%"
+                                    << "%usrname%"
+                                    << "%username%";
+    QTest::newRow("wrong case") << "left %timeLeft%!"
+                                << "%timeLeft%"
+                                << "%timeleft%";
+    QTest::newRow("lower-case ip") << "IP %ip% and %IP%"
+                                   << "%ip%"
+                                   << "%IP%";
+    QTest::newRow("unknown word") << "%TimeInt%"
+                                  << "%TimeInt%"
+                                  << "%TimeInit%";
+}
+
+void TestMessageCommands::placeholdersAreMarked()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, word);
+    QFETCH(QString, advice);
+    const QString stored = "first line\r\n" + line + "\r\n";
+    QVERIFY(m_fixture->store().WriteSetting("Welcora", "setting", "message", stored).ok());
+    m_fixture->open();
+    m_fixture->showTab(0);
+    const QTextBlock block = message()->document()->findBlockByNumber(1);
+    const int start = int(line.indexOf(word));
+
+    // The look of the word, and only of the word.
+    const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+    const auto at = std::find_if(formats.begin(), formats.end(),
+        [&](const QTextLayout::FormatRange &r) { return r.start == start; });
+    QVERIFY(at != formats.end());
+    QCOMPARE(at->length, int(word.size()));
+    if (advice.isEmpty()) {
+        QCOMPARE(at->format.foreground().color(), PlaceholderHighlighter::placeholderColour());
+        QCOMPARE(at->format.underlineStyle(), QTextCharFormat::NoUnderline);
+    } else {
+        QCOMPARE(at->format.underlineStyle(), QTextCharFormat::WaveUnderline);
+        QCOMPARE(at->format.underlineColor(), PlaceholderHighlighter::warningColour());
+    }
+
+    // Resting the mouse on a typo names the placeholder it is likely meant to be.
+    QToolTip::hideText();
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() + start + 1);
+    const QPoint point = message()->cursorRect(cursor).center();
+    QHelpEvent help(QEvent::ToolTip, point, message()->viewport()->mapToGlobal(point));
+    QApplication::sendEvent(message()->viewport(), &help);
+    if (advice.isEmpty()) {
+        QVERIFY(!QToolTip::isVisible());
+    } else {
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY2(QToolTip::text().contains(word) && QToolTip::text().contains(advice),
+            qPrintable(QToolTip::text()));
+    }
+    QToolTip::hideText();
+
+    // Nothing of it reaches the text.
+    m_fixture->click("savebtn");
+    QCOMPARE(storedTemplate(), stored);
 }
 
 QTEST_MAIN(TestMessageCommands)

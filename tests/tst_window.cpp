@@ -102,7 +102,7 @@ void TestWindow::controls_data()
         QTest::newRow(name) << QString(name) << QString(kind) << page << QString(caption)
                             << QRect(left, top, width, height) << autoSize;
     };
-    row("message", "QPlainTextEdit", 0, nullptr, 120, 600, 6135, 3435);
+    row("message", "TemplateBox", 0, nullptr, 120, 600, 6135, 3435);
     row("savebtn", "QPushButton", 0, "Save", 5100, 4140, 1155, 315);
     row("reloadbtn", "QPushButton", 0, "Reload", 3690, 4140, 1155, 315);
     row("testbtn", "QPushButton", 0, "Test", 2280, 4140, 1155, 315);

@@ -9,7 +9,8 @@
 #include <QTabBar>
 #include <QTimer>
 
-ModalBox readModal(const std::function<void()> &trigger)
+ModalBox readModal(
+    const std::function<void()> &trigger, const std::function<void(QMessageBox &)> &inspect)
 {
     ModalBox seen;
     QTimer poll;
@@ -25,6 +26,8 @@ ModalBox readModal(const std::function<void()> &trigger)
         for (QAbstractButton *button : box->buttons())
             seen.buttons.append(box->standardButton(button));
         poll.stop();
+        if (inspect)
+            inspect(*box);
         if (QAbstractButton *ok = box->button(QMessageBox::Ok))
             QTest::mouseClick(ok, Qt::LeftButton);
         else

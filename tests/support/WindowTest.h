@@ -22,8 +22,10 @@ struct ModalBox
     QList<QMessageBox::StandardButton> buttons;
 };
 
-// Runs trigger; reads the first message box it shows, then presses OK.
-ModalBox readModal(const std::function<void()> &trigger);
+// Runs trigger; reads the first message box it shows, hands it to inspect
+// (if given) while it is open, then presses OK.
+ModalBox readModal(
+    const std::function<void()> &trigger, const std::function<void(QMessageBox &)> &inspect = {});
 
 // A store in its own temporary folder, and the window over it.
 class WindowFixture
