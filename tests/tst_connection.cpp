@@ -338,40 +338,62 @@ void TestConnection::browseWithTheRealDialog()
     QCOMPARE(box("IniFilePath")->text(), lowerCase);
 }
 
+// What stands in Save Configuration's way; each is set up in one switch.
+enum class Obstacle {
+    EmptyPath,
+    MissingFolder,
+    PathIsFolder,
+    ReadOnlyFile,
+    FullDisk,
+    LineBreakInProgramFolder,
+    StoreBlocked
+};
+
 void TestConnection::failedSaveIsShown_data()
 {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Obstacle>("obstacle");
     QTest::addColumn<QString>("reason");
     QTest::addColumn<QString>("saved"); // what the box says was saved all the same
     const QString allSaved
         = "User DB Data Source, User DB Login User, User DB Login PWD and ISP Name were saved.";
-    QTest::newRow("no path") << "empty"
+    QTest::newRow("no path") << Obstacle::EmptyPath
                              << "Zentaro.ini was not changed: the \"Zentaro.ini Path:\" box is "
                                 "empty."
                              << allSaved;
-    QTest::newRow("missing folder") << "missing-folder"
-                                    << "does not exist" << allSaved;
-    QTest::newRow("path is a folder") << "folder"
-                                      << "folder" << allSaved;
-    QTest::newRow("read-only file") << "read-only"
-                                    << "read-only" << allSaved;
-    QTest::newRow("line break in program folder") << "bad-folder"
-                                                  << "line break" << allSaved;
+    QTest::newRow("missing folder") << Obstacle::MissingFolder << "does not exist" << allSaved;
+    QTest::newRow("path is a folder") << Obstacle::PathIsFolder << "folder" << allSaved;
+    QTest::newRow("read-only file") << Obstacle::ReadOnlyFile << "read-only" << allSaved;
+    QTest::newRow("full disk (root: a tiny tmpfs)")
+        << Obstacle::FullDisk << "the disk is full" << allSaved;
+    QTest::newRow("line break in program folder")
+        << Obstacle::LineBreakInProgramFolder << "line break" << allSaved;
     QTest::newRow("store cannot be written")
-        << "store"
-        << "User DB Login PWD was not saved. Could not create the folder"
+        << Obstacle::StoreBlocked << "User DB Login PWD was not saved. Could not create the folder"
         << "ISP Name was saved.";
 }
 
 void TestConnection::failedSaveIsShown()
 {
-    QFETCH(QString, kind);
+    QFETCH(Obstacle, obstacle);
     QFETCH(QString, reason);
     QFETCH(QString, saved);
     QString path = zentaroIni();
     std::optional<TestFiles::ScopedMount> disk;
     QByteArray before = Fixture;
-    if (kind == "full") {
+    switch (obstacle) {
+    case Obstacle::EmptyPath:
+        path.clear();
+        break;
+    case Obstacle::MissingFolder:
+        path = m_fixture->dir() + "/gone/Zentaro.ini";
+        break;
+    case Obstacle::PathIsFolder:
+        path = m_fixture->dir() + "/zentaro";
+        break;
+    case Obstacle::ReadOnlyFile:
+        QFile::setPermissions(zentaroIni(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        break;
+    case Obstacle::FullDisk:
         path = m_fixture->dir() + "/full/Zentaro.ini";
         QDir().mkpath(m_fixture->dir() + "/full");
         disk.emplace(TestFiles::ScopedMount::tinyTmpfs(m_fixture->dir() + "/full", 64));
@@ -380,18 +402,15 @@ void TestConnection::failedSaveIsShown()
         before = Fixture + QByteArray(30000, ';') + "\r\n";
         TestFiles::write(path, before);
         TestFiles::fillUp(m_fixture->dir() + "/full");
-    } else if (kind == "empty")
-        path.clear();
-    else if (kind == "missing-folder")
-        path = m_fixture->dir() + "/gone/Zentaro.ini";
-    else if (kind == "folder")
-        path = m_fixture->dir() + "/zentaro";
-    else if (kind == "read-only")
-        QFile::setPermissions(zentaroIni(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    else if (kind == "bad-folder")
+        break;
+    case Obstacle::LineBreakInProgramFolder:
         m_fixture->window().setProgramFolder("/opt/we\nlcora");
-    else if (kind == "store" && QDir().mkpath(m_fixture->dir() + "/Welcora"))
+        break;
+    case Obstacle::StoreBlocked:
+        QVERIFY(QDir().mkpath(m_fixture->dir() + "/Welcora"));
         TestFiles::write(m_fixture->dir() + "/Welcora/ODBC", "in the way");
+        break;
+    }
     setText("IniFilePath", path);
     setText("Text9", "Example Net");
     password()->setBackground(QColor(255, 255, 0));
@@ -402,19 +421,20 @@ void TestConnection::failedSaveIsShown()
     QCOMPARE(box.icon, QMessageBox::Critical);
     QVERIFY2(box.text.contains(reason), qPrintable(box.text));
     QVERIFY2(box.text.endsWith(saved), qPrintable(box.text));
-    if (kind != "store")
+    const bool iniFailed = obstacle != Obstacle::StoreBlocked;
+    if (iniFailed)
         QVERIFY2(box.text.startsWith("Zentaro.ini was not changed"), qPrintable(box.text));
-    if (kind != "bad-folder" && kind != "store" && !path.isEmpty())
+    if (iniFailed && obstacle != Obstacle::LineBreakInProgramFolder && !path.isEmpty())
         QVERIFY2(box.text.contains(path), qPrintable(box.text));
-    if (kind == "store")
+    if (!iniFailed)
         QVERIFY2(box.text.contains(m_fixture->dir() + "/Welcora/ODBC"), qPrintable(box.text));
     // The store values that could be saved are, and the password box turns
     // white as after every Save Configuration: the box tells what failed.
     QCOMPARE(stored("setting", "ISPName"), QString("Example Net"));
     QCOMPARE(painted(password()), QColor(255, 255, 255));
-    if (kind != "store")
+    if (iniFailed)
         QCOMPARE(TestFiles::read(zentaroIni()), Fixture);
-    if (kind == "full")
+    if (obstacle == Obstacle::FullDisk)
         QCOMPARE(TestFiles::read(path), before);
 }
 

@@ -19,6 +19,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// Things that are not ordinary files; each is made in one switch.
+enum class Special { Fifo, Socket, Folder, DevZero, DevUrandom };
+
 class TestHostile : public QObject
 {
     Q_OBJECT
@@ -35,7 +38,7 @@ private slots:
     void pathThatIsNotUtf8();
 
 private:
-    QString makeSpecial(const QString &kind);
+    QString makeSpecial(Special special);
     QLineEdit *box(const char *name) { return m_fixture->find<QLineEdit>(name); }
     std::unique_ptr<WindowFixture> m_fixture;
     int m_socket = -1;
@@ -56,47 +59,49 @@ void TestHostile::cleanup()
     m_socket = -1;
 }
 
-QString TestHostile::makeSpecial(const QString &kind)
+QString TestHostile::makeSpecial(Special special)
 {
     const QString path = m_fixture->dir() + "/Zentaro.ini";
-    if (kind == "fifo") {
+    switch (special) {
+    case Special::Fifo:
         ::mkfifo(QFile::encodeName(path).constData(), 0600);
-    } else if (kind == "socket") {
+        return path;
+    case Special::Socket: {
         m_socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
         struct sockaddr_un address = {};
         address.sun_family = AF_UNIX;
         qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
         ::bind(m_socket, reinterpret_cast<struct sockaddr *>(&address), sizeof address);
         ::listen(m_socket, 1);
-    } else if (kind == "folder") {
-        QDir().mkdir(path);
-    } else {
-        return kind; // a device
+        return path;
     }
-    return path;
+    case Special::Folder:
+        QDir().mkdir(path);
+        return path;
+    case Special::DevZero:
+        return "/dev/zero";
+    case Special::DevUrandom:
+        return "/dev/urandom";
+    }
+    return {};
 }
 
 void TestHostile::specialFiles_data()
 {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Special>("special");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("fifo with no writer") << "fifo"
-                                         << "not an ordinary file";
-    QTest::newRow("socket") << "socket"
-                            << "not an ordinary file";
-    QTest::newRow("folder") << "folder"
-                            << "folder";
-    QTest::newRow("/dev/zero") << "/dev/zero"
-                               << "not an ordinary file";
-    QTest::newRow("/dev/urandom") << "/dev/urandom"
-                                  << "not an ordinary file";
+    QTest::newRow("fifo with no writer") << Special::Fifo << "not an ordinary file";
+    QTest::newRow("socket") << Special::Socket << "not an ordinary file";
+    QTest::newRow("folder") << Special::Folder << "folder";
+    QTest::newRow("/dev/zero") << Special::DevZero << "not an ordinary file";
+    QTest::newRow("/dev/urandom") << Special::DevUrandom << "not an ordinary file";
 }
 
 void TestHostile::specialFiles()
 {
-    QFETCH(QString, kind);
+    QFETCH(Special, special);
     QFETCH(QString, reason);
-    const QString path = makeSpecial(kind);
+    const QString path = makeSpecial(special);
     struct stat before;
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
     box("IniFilePath")->setText(path);
@@ -118,7 +123,7 @@ void TestHostile::specialFiles()
     QCOMPARE(after.st_mode, before.st_mode);
     QCOMPARE(after.st_ino, before.st_ino);
     QCOMPARE(TestFiles::entries(m_fixture->dir()).filter("Zentaro").size(),
-        kind.startsWith('/') ? 0 : 1);
+        path.startsWith("/dev/") ? 0 : 1);
 }
 
 void TestHostile::hugeFile()

@@ -208,39 +208,50 @@ void TestIniReader::truncation()
     }
 }
 
+// A path that holds no readable INI file; each is set up in one switch.
+enum class Unusable { EmptyPath, MissingFile, MissingFolder, Folder, Fifo, Device, Unreadable };
+
 void TestIniReader::missingOrUnusableFiles_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("empty path") << "empty";
-    QTest::newRow("missing file") << "missing";
-    QTest::newRow("missing folder") << "missing-folder";
-    QTest::newRow("folder") << "folder";
-    QTest::newRow("fifo") << "fifo";
-    QTest::newRow("device") << "device";
-    QTest::newRow("unreadable") << "unreadable";
+    QTest::addColumn<Unusable>("unusable");
+    QTest::newRow("empty path") << Unusable::EmptyPath;
+    QTest::newRow("missing file") << Unusable::MissingFile;
+    QTest::newRow("missing folder") << Unusable::MissingFolder;
+    QTest::newRow("folder") << Unusable::Folder;
+    QTest::newRow("fifo") << Unusable::Fifo;
+    QTest::newRow("device") << Unusable::Device;
+    QTest::newRow("unreadable (a normal user)") << Unusable::Unreadable;
 }
 
 void TestIniReader::missingOrUnusableFiles()
 {
-    QFETCH(QString, kind);
+    QFETCH(Unusable, unusable);
     QTemporaryDir dir;
     QString path = dir.filePath("Zentaro.ini");
-    if (kind == "empty")
+    switch (unusable) {
+    case Unusable::EmptyPath:
         path.clear();
-    else if (kind == "missing-folder")
+        break;
+    case Unusable::MissingFile:
+        break;
+    case Unusable::MissingFolder:
         path = dir.filePath("nowhere/Zentaro.ini");
-    else if (kind == "folder")
+        break;
+    case Unusable::Folder:
         QVERIFY(QDir(dir.path()).mkdir("Zentaro.ini"));
-    else if (kind == "fifo")
-        QCOMPARE(
-            ::mkfifo(QFile::encodeName(path).constData(), 0600), 0); // no writer: must not block
-    else if (kind == "device")
+        break;
+    case Unusable::Fifo: // no writer: must not block
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        break;
+    case Unusable::Device:
         path = "/dev/zero";
-    else if (kind == "unreadable") {
+        break;
+    case Unusable::Unreadable:
         if (TestFiles::isRoot())
             QSKIP("root can read any file");
         TestFiles::write(path, "[ODBC]\nUserDBDatasource=x\n");
         QFile::setPermissions(path, QFileDevice::WriteOwner);
+        break;
     }
     const QStringList before = TestFiles::entries(dir.path());
     QCOMPARE(INI_Files::ReadIniValue(path, "ODBC", "UserDBDatasource"), QByteArray());

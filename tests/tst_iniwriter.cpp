@@ -248,29 +248,34 @@ void TestIniWriter::unchangedValueTouchesNothing()
     QVERIFY2(result.error.contains("read-only"), qPrintable(result.error));
 }
 
+// What stands in a write's way; each is set up in one switch.
+enum class Obstacle {
+    EmptyPath,
+    MissingFolder,
+    PathIsFolder,
+    NoWriteBits,
+    ReadOnlyMount,
+    Fifo,
+    Device
+};
+
 void TestIniWriter::failuresLeaveFileAsItWas_data()
 {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Obstacle>("obstacle");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("empty path") << "empty"
-                                << "no path";
-    QTest::newRow("missing folder") << "missing-folder"
-                                    << "does not exist";
-    QTest::newRow("path is a folder") << "folder"
-                                      << "folder";
-    QTest::newRow("no write bits") << "read-only"
-                                   << "read-only";
-    QTest::newRow("read-only file system") << "read-only-mount"
-                                           << "read-only";
-    QTest::newRow("fifo") << "fifo"
-                          << "not an ordinary file";
-    QTest::newRow("device") << "device"
-                            << "not an ordinary file";
+    QTest::newRow("empty path") << Obstacle::EmptyPath << "no path";
+    QTest::newRow("missing folder") << Obstacle::MissingFolder << "does not exist";
+    QTest::newRow("path is a folder") << Obstacle::PathIsFolder << "folder";
+    QTest::newRow("no write bits") << Obstacle::NoWriteBits << "read-only";
+    QTest::newRow("read-only file system (root: a read-only mount)")
+        << Obstacle::ReadOnlyMount << "read-only";
+    QTest::newRow("fifo") << Obstacle::Fifo << "not an ordinary file";
+    QTest::newRow("device") << Obstacle::Device << "not an ordinary file";
 }
 
 void TestIniWriter::failuresLeaveFileAsItWas()
 {
-    QFETCH(QString, kind);
+    QFETCH(Obstacle, obstacle);
     QFETCH(QString, reason);
 
     QTemporaryDir dir;
@@ -281,28 +286,33 @@ void TestIniWriter::failuresLeaveFileAsItWas()
     TestFiles::write(path, contents);
     std::optional<TestFiles::ScopedMount> mount;
 
-    if (kind == "empty") {
+    switch (obstacle) {
+    case Obstacle::EmptyPath:
         path.clear();
-    } else if (kind == "missing-folder") {
+        break;
+    case Obstacle::MissingFolder:
         path = folder + "/gone/Zentaro.ini";
-    } else if (kind == "folder") {
+        break;
+    case Obstacle::PathIsFolder:
         path = folder;
-    } else if (kind == "read-only") {
+        break;
+    case Obstacle::NoWriteBits:
         QFile::setPermissions(
             path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    } else if (kind == "read-only-mount") {
-        if (TestFiles::isRoot()) {
-            mount.emplace(TestFiles::ScopedMount::readOnlyBind(folder));
-            QVERIFY(mount->ok());
-        } else {
-            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-            QFile::setPermissions(path, QFileDevice::ReadOwner);
-        }
-    } else if (kind == "fifo") {
+        break;
+    case Obstacle::ReadOnlyMount:
+        if (!TestFiles::isRoot())
+            QSKIP("a read-only mount needs root");
+        mount.emplace(TestFiles::ScopedMount::readOnlyBind(folder));
+        QVERIFY(mount->ok());
+        break;
+    case Obstacle::Fifo:
         path = folder + "/fifo";
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    } else if (kind == "device") {
+        break;
+    case Obstacle::Device:
         path = "/dev/null";
+        break;
     }
     const QStringList before = TestFiles::entries(folder);
 
@@ -313,8 +323,6 @@ void TestIniWriter::failuresLeaveFileAsItWas()
         QVERIFY2(result.error.contains(path), qPrintable(result.error));
     QCOMPARE(TestFiles::read(folder + "/Zentaro.ini"), contents);
     QCOMPARE(TestFiles::entries(folder), before);
-    QFile::setPermissions(
-        folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void TestIniWriter::fullDisk()

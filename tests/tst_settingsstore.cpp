@@ -158,49 +158,60 @@ void TestSettingsStore::unsafeNamesRefused()
     QCOMPARE(store.ReadSetting(application, section, key), QString());
 }
 
+// What stands in a write's way. Each case is set up in one switch, so a row
+// cannot name an obstacle that nothing builds.
+enum class Obstacle { FullDisk, ReadOnlyMount, ReadOnlyFolder, FileInTheWay };
+
 void TestSettingsStore::failedWriteKeepsOldValue_data()
 {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Obstacle>("obstacle");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("full disk") << "full"
-                               << "disk is full";
-    QTest::newRow("read-only location") << "read-only"
-                                        << "read-only";
-    QTest::newRow("folder blocked by a file") << "blocked"
-                                              << "in the way";
+    QTest::newRow("full disk (root: a tiny tmpfs)") << Obstacle::FullDisk << "disk is full";
+    QTest::newRow("read-only file system (root: a read-only mount)")
+        << Obstacle::ReadOnlyMount << "read-only";
+    QTest::newRow("read-only folder (a normal user)")
+        << Obstacle::ReadOnlyFolder << "permission denied";
+    QTest::newRow("folder blocked by a file") << Obstacle::FileInTheWay << "in the way";
 }
 
 void TestSettingsStore::failedWriteKeepsOldValue()
 {
-    QFETCH(QString, kind);
+    QFETCH(Obstacle, obstacle);
     QFETCH(QString, reason);
     QTemporaryDir dir;
     std::optional<TestFiles::ScopedMount> mount;
-    if (kind == "full") {
+    if (obstacle == Obstacle::FullDisk) {
         mount.emplace(TestFiles::ScopedMount::tinyTmpfs(dir.path(), 64));
         if (!mount->ok())
             QSKIP("a full disk needs root to mount a tiny tmpfs");
     }
     FolderSettingsStore store(dir.filePath("config"));
     QVERIFY(store.WriteSetting("Welcora", "setting", "message", "old template").ok());
-    QString key = "message";
-    if (kind == "full") {
+    QString section = "setting";
+    switch (obstacle) {
+    case Obstacle::FullDisk:
         TestFiles::fillUp(dir.path());
-    } else if (kind == "read-only") {
-        if (TestFiles::isRoot()) {
-            mount.emplace(TestFiles::ScopedMount::readOnlyBind(dir.filePath("config")));
-            QVERIFY(mount->ok());
-        } else {
-            QVERIFY(QFile::setPermissions(dir.filePath("config/Welcora/setting"),
-                QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        }
-    } else if (kind == "blocked") {
+        break;
+    case Obstacle::ReadOnlyMount:
+        if (!TestFiles::isRoot())
+            QSKIP("a read-only mount needs root");
+        mount.emplace(TestFiles::ScopedMount::readOnlyBind(dir.filePath("config")));
+        QVERIFY(mount->ok());
+        break;
+    case Obstacle::ReadOnlyFolder:
+        if (TestFiles::isRoot())
+            QSKIP("root writes into a read-only folder all the same");
+        QVERIFY(QFile::setPermissions(dir.filePath("config/Welcora/setting"),
+            QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        break;
+    case Obstacle::FileInTheWay:
+        section = "ODBC";
         TestFiles::write(dir.filePath("config/Welcora/ODBC"), "not a folder");
+        break;
     }
 
-    const QString section = kind == "blocked" ? "ODBC" : "setting";
     const WriteResult result
-        = store.WriteSetting("Welcora", section, key, QString(100000, QLatin1Char('n')));
+        = store.WriteSetting("Welcora", section, "message", QString(100000, QLatin1Char('n')));
     QFile::setPermissions(dir.filePath("config/Welcora/setting"),
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(!result.ok());

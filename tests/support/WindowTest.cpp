@@ -5,27 +5,41 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
 
-ModalBox readModal(
-    const std::function<void()> &trigger, const std::function<void(QMessageBox &)> &inspect)
+QList<ModalBox> readModals(const std::function<void()> &trigger,
+    const std::function<void(QMessageBox &)> &inspect, int deadlineMs)
 {
-    ModalBox seen;
+    QList<ModalBox> seen;
+    QElapsedTimer running;
+    QString stuck;
     QTimer poll;
     poll.setInterval(5);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || seen.shown)
+        QWidget *modal = QApplication::activeModalWidget();
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (!box) {
+            if (modal && running.elapsed() > deadlineMs && stuck.isEmpty()) {
+                stuck = modal->metaObject()->className() + QStringLiteral(" \"")
+                    + modal->windowTitle() + QLatin1Char('"');
+                modal->close();
+            }
             return;
-        seen.shown = true;
-        seen.title = box->windowTitle();
-        seen.text = box->text();
-        seen.icon = box->icon();
+        }
+        if (box->property("welcoraTestRead").toBool())
+            return; // already read, closing
+        box->setProperty("welcoraTestRead", true);
+        ModalBox read;
+        read.shown = true;
+        read.title = box->windowTitle();
+        read.text = box->text();
+        read.icon = box->icon();
         for (QAbstractButton *button : box->buttons())
-            seen.buttons.append(box->standardButton(button));
-        poll.stop();
+            read.buttons.append(box->standardButton(button));
+        seen.append(read);
         if (inspect)
             inspect(*box);
         if (QAbstractButton *ok = box->button(QMessageBox::Ok))
@@ -33,10 +47,23 @@ ModalBox readModal(
         else
             box->reject();
     });
+    running.start();
     poll.start();
     trigger();
     poll.stop();
+    if (!stuck.isEmpty())
+        QTest::qFail(qPrintable(QStringLiteral("a modal %1 was still open after %2 s")
+                                    .arg(stuck)
+                                    .arg(deadlineMs / 1000)),
+            __FILE__, __LINE__);
     return seen;
+}
+
+ModalBox readModal(
+    const std::function<void()> &trigger, const std::function<void(QMessageBox &)> &inspect)
+{
+    const QList<ModalBox> seen = readModals(trigger, inspect);
+    return seen.isEmpty() ? ModalBox() : seen.first();
 }
 
 WindowFixture::WindowFixture()

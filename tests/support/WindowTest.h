@@ -22,8 +22,13 @@ struct ModalBox
     QList<QMessageBox::StandardButton> buttons;
 };
 
-// Runs trigger; reads the first message box it shows, hands it to inspect
-// (if given) while it is open, then presses OK.
+// Runs trigger and reads every message box it shows, in order, pressing OK on
+// each; inspect (if given) sees each box while it is open. A modal window that
+// is still open after the deadline is closed and fails the test, so a test
+// never waits for ever.
+QList<ModalBox> readModals(const std::function<void()> &trigger,
+    const std::function<void(QMessageBox &)> &inspect = {}, int deadlineMs = 30000);
+// The first box of readModals, or one with shown == false.
 ModalBox readModal(
     const std::function<void()> &trigger, const std::function<void(QMessageBox &)> &inspect = {});
 
@@ -39,13 +44,19 @@ public:
     QString storeFile(const QString &section, const QString &key) const;
     QString dir() const { return m_dir.path(); }
 
+    // The window's control of that name. A missing one fails the test by
+    // name and gives a stand-in, so the test goes on to its end rather than
+    // crash the whole test program on a null pointer.
     template<typename T>
     T *find(const char *name)
     {
-        T *found = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!found)
-            qWarning("no control named %s", name);
-        return found;
+        if (T *found = m_window->findChild<T *>(QString::fromLatin1(name)))
+            return found;
+        QTest::qFail(qPrintable(QStringLiteral("the window has no %1 named \"%2\"")
+                                    .arg(QString::fromLatin1(T::staticMetaObject.className()),
+                                        QString::fromLatin1(name))),
+            __FILE__, __LINE__);
+        return standIn<T>();
     }
     void click(const char *button);
     void trigger(const char *action);
@@ -60,7 +71,21 @@ public:
     void showTab(int index);
 
 private:
+    template<typename T>
+    T *standIn()
+    {
+        if constexpr (std::is_constructible_v<T, QWidget *>)
+            return new T(&m_standIns);
+        else if constexpr (std::is_constructible_v<T, QObject *>)
+            return new T(&m_standIns);
+        else if constexpr (std::is_constructible_v<T, QString, QWidget *>)
+            return new T(QString(), &m_standIns); // FileDialog
+        else
+            return new T(QStringList(), 0, &m_standIns); // TabControl
+    }
+
     QTemporaryDir m_dir;
+    QWidget m_standIns; // parent of the stand-ins for missing controls
     FolderSettingsStore m_store;
     std::unique_ptr<setting> m_window;
 };
