@@ -18,9 +18,9 @@ namespace {
 // What Zentaro writes where it does not show the password.
 const QString PasswordPlaceholder = QStringLiteral("+@");
 
-QString readHostIni(const QString &path, const char *key)
+QString odbcValue(const QByteArray &contents, const char *key)
 {
-    return QString::fromUtf8(INI_Files::ReadIniValue(path, "ODBC", key));
+    return QString::fromUtf8(INI_Files::valueIn(contents, "ODBC", key));
 }
 
 } // namespace
@@ -40,10 +40,27 @@ void setting::discover()
     QStringList errors;
     write(QStringLiteral("setting"), QStringLiteral("IniFilePath"), path,
         QStringLiteral("The Zentaro.ini path"), errors);
-    m_text6->setText(readHostIni(path, "UserDBDatasource"));
-    m_text7->setText(readHostIni(path, "UserDBLoginUser"));
-    m_text8->setText(readHostIni(path, "UserDBLoginPasswd"));
+    QString unreadable;
+    const QByteArray contents = INI_Files::readIniFile(path, unreadable);
+    m_text6->setText(odbcValue(contents, "UserDBDatasource"));
+    m_text7->setText(odbcValue(contents, "UserDBLoginUser"));
+    m_text8->setText(odbcValue(contents, "UserDBLoginPasswd"));
     showErrors(errors);
+    if (!unreadable.isEmpty()) {
+        // Empty boxes must never pass for empty values read from the file.
+        const QString what = path.isEmpty()
+            ? QStringLiteral("The \"%1\" box is empty: there is no file to read.")
+                  .arg(m_iniFilePath->accessibleName())
+            : QStringLiteral("Could not read \"%1\": %2.").arg(path, unreadable);
+        QMessageBox box(QMessageBox::Warning, applicationName(),
+            what
+                + QStringLiteral("\nThe User DB boxes were emptied: they hold nothing read from "
+                                 "Zentaro.ini."),
+            QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+        return;
+    }
 
     if (m_text8->text() == PasswordPlaceholder) {
         m_text8->clear();

@@ -43,6 +43,8 @@ ReadStatus readRegularFile(
 
 // The system's error number in plain words ("the disk is full").
 QString reasonFor(int error);
+// Why a read did not give a file's contents, in plain words; "" for Ok.
+QString reasonFor(ReadStatus status, int error);
 
 // "Could not write "<path>": <reason>." -- or, for an empty path, that none was given.
 WriteResult writeFailure(const FilePath &path, const QString &reason);

@@ -42,6 +42,25 @@ QString reasonFor(int error)
     }
 }
 
+QString reasonFor(ReadStatus status, int error)
+{
+    switch (status) {
+    case ReadStatus::Ok:
+        return {};
+    case ReadStatus::Missing:
+        return QStringLiteral("there is no such file");
+    case ReadStatus::Folder:
+        return QStringLiteral("it is a folder, not a file");
+    case ReadStatus::NotRegular:
+        return QStringLiteral("it is not an ordinary file");
+    case ReadStatus::Unreadable:
+        return reasonFor(error);
+    case ReadStatus::TooLarge:
+        return QStringLiteral("the file is larger than 256 MB, too large for an INI file");
+    }
+    return {};
+}
+
 WriteResult writeFailure(const FilePath &path, const QString &reason)
 {
     if (path.isEmpty())

@@ -364,6 +364,14 @@ QByteArray ReadIniValue(const FilePath &path, const QByteArray &section, const Q
     return valueIn(contents, section, key);
 }
 
+QByteArray readIniFile(const FilePath &path, QString &error)
+{
+    QByteArray contents;
+    int code = 0;
+    error = FileIo::reasonFor(FileIo::readRegularFile(path, contents, MaxFileBytes, &code), code);
+    return contents;
+}
+
 WriteResult WriteIniValue(
     const FilePath &path, const QByteArray &section, const QByteArray &key, const QByteArray &value)
 {
@@ -376,19 +384,9 @@ WriteResult WriteIniValue(
         return failure(QStringLiteral("another program kept writing the file; try again"));
     QByteArray contents;
     int error = 0;
-    switch (FileIo::readRegularFile(path, contents, MaxFileBytes, &error)) {
-    case FileIo::ReadStatus::Ok:
-    case FileIo::ReadStatus::Missing:
-        break;
-    case FileIo::ReadStatus::Folder:
-        return failure(QStringLiteral("it is a folder, not a file"));
-    case FileIo::ReadStatus::NotRegular:
-        return failure(QStringLiteral("it is not an ordinary file"));
-    case FileIo::ReadStatus::Unreadable:
-        return failure(FileIo::reasonFor(error));
-    case FileIo::ReadStatus::TooLarge:
-        return failure(QStringLiteral("the file is larger than 256 MB, too large for an INI file"));
-    }
+    const FileIo::ReadStatus status = FileIo::readRegularFile(path, contents, MaxFileBytes, &error);
+    if (status != FileIo::ReadStatus::Ok && status != FileIo::ReadStatus::Missing)
+        return failure(FileIo::reasonFor(status, error));
 
     const Edit edit = withValue(contents, section, key, value);
     if (!edit.error.isEmpty())

@@ -26,7 +26,12 @@ QByteArray ReadIniValue(const FilePath &path, const QByteArray &section, const Q
 WriteResult WriteIniValue(const FilePath &path, const QByteArray &section, const QByteArray &key,
     const QByteArray &value);
 
-// The same on file contents in memory.
+// The whole file, for several lookups with valueIn; when it cannot be read
+// (a missing file included), error says why in plain words and nothing is
+// returned.
+QByteArray readIniFile(const FilePath &path, QString &error);
+
+// The same as ReadIniValue on file contents in memory.
 QByteArray valueIn(const QByteArray &contents, const QByteArray &section, const QByteArray &key);
 
 struct Edit

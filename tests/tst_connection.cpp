@@ -236,20 +236,41 @@ void TestConnection::saveRightAfterStartTurnsWhite()
 void TestConnection::discoverWithWrongPath_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("missing file") << "/nonexistent/Zentaro.ini";
-    QTest::newRow("a folder") << "/tmp";
-    QTest::newRow("a device") << "/dev/zero";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("empty") << QString() << "The \"Zentaro.ini Path:\" box is empty";
+    QTest::newRow("missing file") << "/nonexistent/Zentaro.ini"
+                                  << "there is no such file";
+    QTest::newRow("a folder") << "/tmp"
+                              << "it is a folder, not a file";
+    QTest::newRow("a device") << "/dev/zero"
+                              << "it is not an ordinary file";
+    QTest::newRow("unreadable (a normal user)") << "unreadable"
+                                                << "permission denied";
 }
 
 void TestConnection::discoverWithWrongPath()
 {
+    // The path is stored and the boxes emptied, as ever, and the operator is
+    // told that nothing was read, so an empty box never passes for a value.
     QFETCH(QString, path);
+    QFETCH(QString, reason);
+    if (path == "unreadable") {
+        if (TestFiles::isRoot())
+            QSKIP("root can read any file");
+        path = zentaroIni();
+        QFile::setPermissions(path, QFileDevice::WriteOwner);
+    }
     for (const char *name : {"Text6", "Text7", "Text8"})
         box(name)->setText("old");
     setText("IniFilePath", path);
     const ModalBox shown = readModal([&] { m_fixture->click("update"); });
-    QVERIFY(!shown.shown);
+    QVERIFY(shown.shown);
+    QCOMPARE(shown.title, QString("Welcora"));
+    QCOMPARE(shown.icon, QMessageBox::Warning);
+    QVERIFY2(shown.text.contains(reason), qPrintable(shown.text));
+    if (!path.isEmpty())
+        QVERIFY2(shown.text.contains("\"" + path + "\""), qPrintable(shown.text));
+    QVERIFY2(shown.text.contains("emptied"), qPrintable(shown.text));
     for (const char *name : {"Text6", "Text7", "Text8"})
         QCOMPARE(box(name)->text(), QString());
     QCOMPARE(TestFiles::read(m_fixture->storeFile("setting", "IniFilePath")), path.toUtf8());
