@@ -1,3 +1,4 @@
+#include "DisplayCheck.h"
 #include "FolderSettingsStore.h"
 #include "Version.h"
 #include "setting.h"
@@ -6,6 +7,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (!DisplayCheck::displayUsable())
+        return 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(setting::applicationName());
     QApplication::setApplicationVersion(displayVersion());
