@@ -11,6 +11,8 @@ namespace INI_Files {
 namespace {
 
 const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+// UTF-16 with the high byte first: the host's reader does not understand it.
+const QByteArray Utf16BeBom = QByteArrayLiteral("\xFE\xFF");
 const QByteArray Utf16LeBom = QByteArrayLiteral("\xFF\xFE");
 
 bool isUtf16Le(const QByteArray &contents)
@@ -298,6 +300,8 @@ QByteArray joined(const Units<char16_t> &units, const Change<char16_t> &change)
 
 QByteArray valueIn(const QByteArray &contents, const QByteArray &section, const QByteArray &key)
 {
+    if (contents.startsWith(Utf16BeBom))
+        return {};
     if (isUtf16Le(contents)) {
         Units<char16_t> sectionUnits;
         Units<char16_t> keyUnits;
@@ -321,7 +325,24 @@ Edit withValue(const QByteArray &contents, const QByteArray &section, const QByt
     edit.error = refusal(sectionName, keyName, value);
     if (!edit.error.isEmpty())
         return edit;
+    if (contents.startsWith(Utf16BeBom)) {
+        edit.error = QStringLiteral("the file is UTF-16 text with the high byte first, which "
+                                    "Zentaro cannot read; it is left as it is");
+        return edit;
+    }
     const QByteArray written = encoded(value);
+    // The host reads back at most MaxValueBytes, and loses one more byte of a
+    // quoted value: refuse what it could not read whole.
+    const qsizetype limit = written.size() == value.size() ? MaxValueBytes : MaxValueBytes - 1;
+    if (value.size() > limit) {
+        edit.error
+            = QStringLiteral("the value is %1 bytes long, and Zentaro reads at most %2 "
+                             "bytes of it%3")
+                  .arg(value.size())
+                  .arg(limit)
+                  .arg(limit < MaxValueBytes ? QStringLiteral(" (it must be quoted)") : QString());
+        return edit;
+    }
 
     if (isUtf16Le(contents)) {
         if (contents.size() % 2 != 0) {

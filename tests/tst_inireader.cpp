@@ -151,6 +151,9 @@ void TestIniReader::parsing_data()
         QStringLiteral("[ODBC]\r\nUserDBLoginUser = \u0633\u0644\u0627\u0645\r\n"))
                               << QByteArray("odbc") << QByteArray("userdbloginuser")
                               << QStringLiteral("\u0633\u0644\u0627\u0645").toUtf8();
+    QTest::newRow("utf-16be is not understood")
+        << QByteArray("\xFE\xFF\0[\0S\0]\0\n\0k\0=\0v\0\n", 20) << QByteArray("S")
+        << QByteArray("k") << QByteArray();
     QTest::newRow("bytes that are not utf-8")
         << QByteArray("[S]\nk=\xFF\xFE\x80\n") << QByteArray("S") << QByteArray("k")
         << QByteArray("\xFF\xFE\x80");

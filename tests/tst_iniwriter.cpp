@@ -24,6 +24,8 @@ private slots:
     void edits();
     void refusals_data();
     void refusals();
+    void longestValuesReadBackWhole_data();
+    void longestValuesReadBackWhole();
     void createsMissingFile();
     void unchangedValueTouchesNothing();
     void failuresLeaveFileAsItWas_data();
@@ -190,6 +192,20 @@ void TestIniWriter::refusals_data()
     QTest::newRow("not utf-8, into a utf-16 file")
         << TestFiles::utf16le("[S]\r\n") << QByteArray("S") << QByteArray("k") << QByteArray("\xFF")
         << "UTF-16";
+    // What the host's reader could not return whole.
+    QTest::newRow("255 bytes") << file << QByteArray("Options") << QByteArray("AccountingScript")
+                               << QByteArray(255, 'v')
+                               << "255 bytes long, and Zentaro reads at most 254";
+    QTest::newRow("254 bytes that must be quoted")
+        << file << QByteArray("Options") << QByteArray("AccountingScript")
+        << " " + QByteArray(253, 'v') << "at most 253 bytes of it (it must be quoted)";
+    QTest::newRow("a long install folder")
+        << file << QByteArray("Options") << QByteArray("AccountingScript")
+        << "/opt/" + QByteArray(230, 'f') + "/kovrapost  $type $user $nas"
+        << "Zentaro reads at most";
+    QTest::newRow("a UTF-16BE file")
+        << QByteArray("\xFE\xFF\0[\0O\0]\0\r\0\n", 14) << QByteArray("Options")
+        << QByteArray("AccountingScript") << QByteArray("v") << "high byte first";
 }
 
 void TestIniWriter::refusals()
@@ -208,6 +224,24 @@ void TestIniWriter::refusals()
     QVERIFY2(
         result.error.contains(path) && result.error.contains(reason), qPrintable(result.error));
     QCOMPARE(TestFiles::read(path), before);
+}
+
+void TestIniWriter::longestValuesReadBackWhole_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::newRow("254 bytes") << QByteArray(254, 'v');
+    QTest::newRow("253 bytes, quoted") << " " + QByteArray(252, 'v');
+    QTest::newRow("254 bytes of two-byte characters") << QString(127, QChar(0x0628)).toUtf8();
+}
+
+void TestIniWriter::longestValuesReadBackWhole()
+{
+    QFETCH(QByteArray, value);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Zentaro.ini");
+    const WriteResult result = INI_Files::WriteIniValue(path, "Options", "AccountingScript", value);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QCOMPARE(INI_Files::ReadIniValue(path, "Options", "AccountingScript"), value);
 }
 
 void TestIniWriter::createsMissingFile()
@@ -337,7 +371,7 @@ void TestIniWriter::fullDisk()
     TestFiles::fillUp(dir.path());
 
     const WriteResult result
-        = INI_Files::WriteIniValue(path, "Options", "AccountingScript", QByteArray(8192, 'v'));
+        = INI_Files::WriteIniValue(path, "Options", "AccountingScript", QByteArray(200, 'v'));
     QVERIFY(!result.ok());
     QVERIFY2(result.error.contains("disk is full") && result.error.contains(path),
         qPrintable(result.error));
