@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileIo.h"
+
 #include <QChar>
 #include <QString>
 
@@ -10,7 +12,8 @@ struct AccountingCommand
     QString line; // empty when the folder cannot be used
     QString error; // why not, in plain words
 
-    // folder: where the sender is, as the system reports it; separator: the
-    // platform's own ('/' here, '\\' on Windows).
-    static AccountingCommand forFolder(QString folder, QChar separator);
+    // folder: where the sender is, as the file system spells it; separator:
+    // the platform's own ('/' here, '\\' on Windows). A folder the command
+    // line cannot carry exactly is refused.
+    static AccountingCommand forFolder(const FilePath &folder, QChar separator);
 };

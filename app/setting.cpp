@@ -23,13 +23,14 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTabBar>
+#include <QTimer>
 
 using namespace WindowLayout;
 
 setting::setting(SettingsStore &store, QWidget *parent)
     : QMainWindow(parent)
     , m_store(store)
-    , m_programFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()))
+    , m_programFolder(FileIo::programFolder())
 {
     setObjectName(QStringLiteral("setting"));
     setWindowTitle(QStringLiteral("Welcora V2.0 Setting"));
@@ -232,9 +233,14 @@ void setting::centreOnScreen()
             Qt::LeftToRight, Qt::AlignCenter, size(), where->availableGeometry()));
 }
 
-QString setting::read(const QString &section, const QString &key) const
+QString setting::read(
+    const QString &section, const QString &key, const QString &what, QStringList &problems) const
 {
-    return m_store.ReadSetting(applicationName(), section, key);
+    QString problem;
+    const QString value = m_store.readSetting(applicationName(), section, key, problem);
+    if (!problem.isEmpty())
+        problems.append(QStringLiteral("%1 was not loaded: %2.").arg(what, problem));
+    return value;
 }
 
 bool setting::write(const QString &section, const QString &key, const QString &value,
@@ -259,14 +265,32 @@ void setting::showErrors(const QStringList &errors)
 void setting::Load()
 {
     m_skin->apply(this);
-    const QString stored = read(QStringLiteral("setting"), QStringLiteral("message"));
+    QStringList problems;
+    auto load = [&](const char *section, const char *key, QWidget *box) {
+        return read(
+            QString::fromLatin1(section), QString::fromLatin1(key), operatorName(box), problems);
+    };
+    const QString stored = load("setting", "message", m_message);
     if (!stored.isEmpty())
         m_message->setTemplate(stored);
-    m_iniFilePath->setText(read(QStringLiteral("setting"), QStringLiteral("IniFilePath")));
-    m_text6->setText(read(QStringLiteral("ODBC"), QStringLiteral("UserDBDatasource")));
-    m_text7->setText(read(QStringLiteral("ODBC"), QStringLiteral("UserDBLoginUser")));
-    m_text8->setText(read(QStringLiteral("ODBC"), QStringLiteral("UserDBLoginPasswd")));
-    m_text9->setText(read(QStringLiteral("setting"), QStringLiteral("ISPName")));
+    m_iniFilePath->setText(load("setting", "IniFilePath", m_iniFilePath));
+    m_text6->setText(load("ODBC", "UserDBDatasource", m_text6));
+    m_text7->setText(load("ODBC", "UserDBLoginUser", m_text7));
+    m_text8->setText(load("ODBC", "UserDBLoginPasswd", m_text8));
+    m_text9->setText(load("setting", "ISPName", m_text9));
+    if (!problems.isEmpty()) {
+        // Told once the window is up: its boxes show what a first start would.
+        problems.append(QStringLiteral(
+            "Those boxes show what they would on a first start; the stored values are unchanged "
+            "until you save."));
+        QTimer::singleShot(0, this, [this, problems] { showErrors(problems); });
+    }
+}
+
+QString setting::operatorName(const QWidget *box) const
+{
+    // As the operator knows it: the label beside the box, or the box's own name.
+    return box->accessibleName().remove(QLatin1Char(':'));
 }
 
 void setting::testMessage()
@@ -277,14 +301,17 @@ void setting::testMessage()
 
 void setting::reloadMessage()
 {
-    m_message->setTemplate(read(QStringLiteral("setting"), QStringLiteral("message")));
+    QStringList problems;
+    m_message->setTemplate(read(
+        QStringLiteral("setting"), QStringLiteral("message"), operatorName(m_message), problems));
+    showErrors(problems);
 }
 
 void setting::saveMessage()
 {
     QStringList errors;
     write(QStringLiteral("setting"), QStringLiteral("message"), m_message->templateText(),
-        QStringLiteral("The welcome message"), errors);
+        operatorName(m_message), errors);
     showErrors(errors);
 }
 

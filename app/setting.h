@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileIo.h"
+
 #include <QMainWindow>
 
 class FileDialog;
@@ -29,7 +31,7 @@ public:
 
     // The folder Zentaro is told to run the sender from: the one that holds
     // this program. Tests point it elsewhere.
-    void setProgramFolder(const QString &folder) { m_programFolder = folder; }
+    void setProgramFolder(const FilePath &folder) { m_programFolder = folder; }
 
 private:
     void buildControls();
@@ -47,7 +49,11 @@ private:
     void discover();
     void saveConfiguration();
 
-    QString read(const QString &section, const QString &key) const;
+    // Reads one value; a stored value that cannot be used adds a line naming
+    // 'what' and the reason to problems, and reads as "".
+    QString read(const QString &section, const QString &key, const QString &what,
+        QStringList &problems) const;
+    QString operatorName(const QWidget *box) const;
     // Stores one value; on failure adds a line naming 'what' (as the operator
     // knows it) and the reason to errors.
     bool write(const QString &section, const QString &key, const QString &value,
@@ -55,7 +61,7 @@ private:
     void showErrors(const QStringList &errors);
 
     SettingsStore &m_store;
-    QString m_programFolder;
+    FilePath m_programFolder;
     TabControl *m_tabs = nullptr;
     Skin *m_skin = nullptr;
     FileDialog *m_cd1 = nullptr;

@@ -12,15 +12,24 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QStringDecoder>
+
+#include <optional>
 
 namespace {
 
 // What Zentaro writes where it does not show the password.
 const QString PasswordPlaceholder = QStringLiteral("+@");
 
-QString odbcValue(const QByteArray &contents, const char *key)
+// The value as text, or nothing where it is not UTF-8: shown with
+// replacement characters, a password would be saved wrongly.
+std::optional<QString> odbcValue(const QByteArray &contents, const char *key)
 {
-    return QString::fromUtf8(INI_Files::valueIn(contents, "ODBC", key));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString value = utf8.decode(INI_Files::valueIn(contents, "ODBC", key));
+    if (utf8.hasError())
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -39,12 +48,28 @@ void setting::discover()
     const QString path = m_iniFilePath->text();
     QStringList errors;
     write(QStringLiteral("setting"), QStringLiteral("IniFilePath"), path,
-        QStringLiteral("The Zentaro.ini path"), errors);
+        operatorName(m_iniFilePath), errors);
     QString unreadable;
     const QByteArray contents = INI_Files::readIniFile(path, unreadable);
-    m_text6->setText(odbcValue(contents, "UserDBDatasource"));
-    m_text7->setText(odbcValue(contents, "UserDBLoginUser"));
-    m_text8->setText(odbcValue(contents, "UserDBLoginPasswd"));
+    const struct
+    {
+        const char *key;
+        QLineEdit *box;
+    } values[] = {
+        {"UserDBDatasource", m_text6},
+        {"UserDBLoginUser", m_text7},
+        {"UserDBLoginPasswd", m_text8},
+    };
+    for (const auto &v : values) {
+        const std::optional<QString> value = odbcValue(contents, v.key);
+        v.box->setText(value.value_or(QString()));
+        if (!value) {
+            errors.append(QStringLiteral("The value of %1 in \"%2\" is not UTF-8 text (it may "
+                                         "be in a Windows code page), so the \"%3\" box was "
+                                         "left empty rather than show it wrongly.")
+                              .arg(QLatin1String(v.key), path, v.box->accessibleName()));
+        }
+    }
     showErrors(errors);
     if (!unreadable.isEmpty()) {
         // Empty boxes must never pass for empty values read from the file.
@@ -88,8 +113,7 @@ void setting::saveConfiguration()
         {"setting", "ISPName", m_text9},
     };
     for (const auto &v : values) {
-        // Named as the operator knows it: by the label beside its box.
-        const QString what = v.box->accessibleName().remove(QLatin1Char(':'));
+        const QString what = operatorName(v.box);
         if (write(QString::fromLatin1(v.section), QString::fromLatin1(v.key), v.box->text(), what,
                 errors))
             saved.append(what);

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QString>
 
+#include <functional>
+
 // The file-system operations both stores are built on. Everything that is
 // specific to the operating system lives behind these few functions.
 // A path as the file system spells it: bytes on Linux, which need not be
@@ -54,34 +56,55 @@ struct AtomicWriteOptions
     // Mode for the written file; -1 keeps the mode of the file being replaced
     // (or gives a new file the usual 0666 less the umask).
     int forcedMode = -1;
-    // Follow symbolic links and replace the file they finally point to.
+    // Follow symbolic links and replace the file they finally point to; when
+    // false, a link is refused.
     bool followLinks = true;
-    // Where the folder refuses a new file but the file itself is writable,
-    // rewrite the file in place rather than fail.
-    bool allowInPlaceFallback = false;
     // Refuse to replace a file its permissions protect. A file that has no
     // write bit for anyone counts as read-only, even for root.
     bool respectFilePermissions = true;
+    // Where a rename cannot keep what the file needs (the folder refuses a new
+    // file, or the replacement could not keep the file's owner, ACL or
+    // extended attributes), the file is rewritten in place, but only after a
+    // complete, flushed copy of it has been written into this folder. Empty:
+    // such a write is refused.
+    QByteArray backupFolder;
+    // The largest file that is read to be changed.
+    qint64 maxSize = qint64(256) * 1024 * 1024;
 };
 
-// Replaces the file at path with contents: all or nothing. The new bytes go to
-// a temporary file beside the target, are flushed to disk and renamed over it,
-// so a reader or a crash sees either the old file or the new one. Mode and
-// owner of the replaced file are kept. 'what' names the file in messages.
+// The change a rewrite makes: new contents, nothing to do, or why not.
+struct Change
+{
+    QString error; // why the change cannot be made; empty when it can
+    bool changed = false; // false when the file already says it
+    QByteArray contents; // the new file, when changed
+};
+
+// Reads the file that path finally names, asks change for its new contents
+// and replaces it: all or nothing. Links are resolved once, and that one
+// file is locked against our other writers, read and replaced. The new bytes
+// go to an unnamed temporary file in the same folder (a named one where the
+// file system has none), are flushed to disk and renamed over the file, with
+// its owner, group, mode, ACL and extended attributes. A file that is open
+// for writing by another program (where that can be seen), or that changes
+// between the read and the replace, is read again, a few times, then refused.
+// 'path' names the file in messages.
+WriteResult rewriteFile(const FilePath &path,
+    const std::function<Change(const QByteArray &current)> &change,
+    const AtomicWriteOptions &options);
+
+// The same for contents that do not depend on what the file holds.
 WriteResult writeAtomically(
     const FilePath &path, const QByteArray &contents, const AtomicWriteOptions &options);
 
-// Checks that an existing file could be rewritten, without touching it.
-WriteResult checkWritable(const FilePath &path, const AtomicWriteOptions &options);
-
-// Holds an exclusive lock on the folder of the file that path finally names,
-// so that two of our writers never read-modify-write the same file at once
-// (the second would undo the first). Writers that do not lock are not
-// stopped; they only risk their own change.
+// Holds an exclusive lock on a folder, so that two of our writers never
+// read-modify-write a file in it at once (the second would undo the first)
+// and a writer may clear away what killed writers left there. Writers that
+// do not lock are not stopped; rewriteFile notices their changes.
 class FolderLock
 {
 public:
-    explicit FolderLock(const FilePath &path);
+    explicit FolderLock(const QByteArray &folder);
     ~FolderLock();
     FolderLock(const FolderLock &) = delete;
     FolderLock &operator=(const FolderLock &) = delete;
@@ -92,6 +115,21 @@ private:
     int m_fd = -1;
     bool m_busy = false;
 };
+
+// For tests: runs between reading a file and replacing it, so that a test
+// can play another program that writes the file at that moment.
+void setBeforeReplaceHook(std::function<void()> hook);
+
+// The folder that holds the running program, as the file system spells it.
+FilePath programFolder();
+
+// True when path itself is a symbolic link.
+bool isSymbolicLink(const FilePath &path);
+
+// Makes sure a folder is private to this user: created 0700 where missing,
+// closed to others (0700) where it is open to them; refused where it is a
+// symbolic link, not a folder, or belongs to another user.
+WriteResult makePrivateFolder(const FilePath &path);
 
 // Creates a folder (and missing parents) with the given mode, whatever the umask.
 WriteResult makeFolder(const FilePath &path, int mode);

@@ -1,5 +1,8 @@
 #include "FileIo.h"
 
+#include "PosixFiles.h"
+
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -69,7 +72,7 @@ WriteResult writeFailure(const FilePath &path, const QString &reason)
         QStringLiteral("Could not write \"%1\": %2.").arg(path.display(), reason));
 }
 
-namespace {
+namespace Posix {
 
 QByteArray folderOf(const QByteArray &path)
 {
@@ -137,77 +140,53 @@ void syncFolder(const QByteArray &folder)
     }
 }
 
-mode_t currentUmask()
+ReadStatus readOpenFile(
+    int fd, qint64 expectedSize, QByteArray &contents, qint64 maxSize, int &error)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+    contents.clear();
+    if (expectedSize > maxSize)
+        return ReadStatus::TooLarge;
+    // Read the size fstat gave, then whatever the file has grown by since,
+    // without ever going past the limit.
+    contents.resize(qsizetype(expectedSize));
+    qint64 filled = 0;
+    bool failed = false;
+    while (filled < contents.size()) {
+        const ssize_t got = ::read(fd, contents.data() + filled, size_t(contents.size() - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            failed = got < 0;
+            error = errno;
+            break;
+        }
+        filled += got;
+    }
+    contents.truncate(qsizetype(filled));
+    char more[65536];
+    while (!failed && filled == expectedSize) {
+        const ssize_t got = ::read(fd, more, sizeof more);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            failed = got < 0;
+            error = errno;
+            break;
+        }
+        if (contents.size() + got > maxSize) {
+            contents.clear();
+            return ReadStatus::TooLarge;
+        }
+        contents.append(more, got);
+    }
+    if (failed) {
+        contents.clear();
+        return ReadStatus::Unreadable;
+    }
+    return ReadStatus::Ok;
 }
 
-struct Target
-{
-    QByteArray path;
-    bool exists = false;
-    struct stat st = {};
-};
-
-WriteResult examine(const FilePath &path, const AtomicWriteOptions &options, Target &target)
-{
-    if (path.isEmpty())
-        return writeFailure(path, QString());
-    int error = 0;
-    if (options.followLinks) {
-        if (!resolveLinks(path.native(), target.path, error))
-            return writeFailure(path, reasonFor(error));
-    } else {
-        target.path = path.native();
-    }
-    if (::lstat(target.path.constData(), &target.st) == 0) {
-        target.exists = true;
-        if (S_ISDIR(target.st.st_mode))
-            return writeFailure(path, QStringLiteral("it is a folder, not a file"));
-        if (!S_ISREG(target.st.st_mode))
-            return writeFailure(path, QStringLiteral("it is not an ordinary file"));
-        if (!options.respectFilePermissions)
-            return WriteResult::success();
-        if ((target.st.st_mode & 0222) == 0)
-            return writeFailure(path, QStringLiteral("the file is read-only"));
-        if (::access(target.path.constData(), W_OK) != 0)
-            return writeFailure(path, reasonFor(errno));
-        return WriteResult::success();
-    }
-    if (errno != ENOENT)
-        return writeFailure(path, reasonFor(errno));
-    struct stat folder;
-    const QByteArray folderPath = folderOf(target.path);
-    if (::stat(folderPath.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode))
-        return writeFailure(path,
-            QStringLiteral("the folder \"%1\" does not exist").arg(QFile::decodeName(folderPath)));
-    return WriteResult::success();
-}
-
-// Used only where the folder does not allow a new file: not atomic, but the
-// space is reserved first, so a full disk fails before any byte changes.
-WriteResult rewriteInPlace(const FilePath &path, const Target &target, const QByteArray &data)
-{
-    const int fd = ::open(target.path.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return writeFailure(path, reasonFor(errno));
-    int error = 0;
-    if (data.size() > target.st.st_size
-        && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(data.size())) != 0
-        && errno != EOPNOTSUPP) {
-        error = errno;
-    }
-    if (error == 0 && writeAll(fd, data, 0, error) && ::ftruncate(fd, off_t(data.size())) != 0)
-        error = errno;
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    ::close(fd);
-    return error == 0 ? WriteResult::success() : writeFailure(path, reasonFor(error));
-}
-
-} // namespace
+} // namespace Posix
 
 ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 maxSize, int *error)
 {
@@ -230,120 +209,16 @@ ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 ma
         ::close(fd);
         return S_ISDIR(st.st_mode) ? ReadStatus::Folder : ReadStatus::NotRegular;
     }
-    if (st.st_size > maxSize) {
-        ::close(fd);
-        return ReadStatus::TooLarge;
-    }
-    // Read the size fstat gave, then whatever the file has grown by since,
-    // without ever going past the limit.
-    contents.resize(qsizetype(st.st_size));
-    qint64 filled = 0;
-    bool failed = false;
-    while (filled < contents.size()) {
-        const ssize_t got = ::read(fd, contents.data() + filled, size_t(contents.size() - filled));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            failed = got < 0;
-            lastError = errno;
-            break;
-        }
-        filled += got;
-    }
-    contents.truncate(qsizetype(filled));
-    char more[65536];
-    while (!failed && filled == st.st_size) {
-        const ssize_t got = ::read(fd, more, sizeof more);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            failed = got < 0;
-            lastError = errno;
-            break;
-        }
-        if (contents.size() + got > maxSize) {
-            ::close(fd);
-            contents.clear();
-            return ReadStatus::TooLarge;
-        }
-        contents.append(more, got);
-    }
+    const ReadStatus status = Posix::readOpenFile(fd, st.st_size, contents, maxSize, lastError);
     ::close(fd);
-    if (failed) {
-        contents.clear();
-        return ReadStatus::Unreadable;
-    }
-    return ReadStatus::Ok;
+    return status;
 }
 
-WriteResult checkWritable(const FilePath &path, const AtomicWriteOptions &options)
+FolderLock::FolderLock(const QByteArray &folder)
 {
-    Target target;
-    return examine(path, options, target);
-}
-
-WriteResult writeAtomically(
-    const FilePath &path, const QByteArray &contents, const AtomicWriteOptions &options)
-{
-    Target target;
-    if (WriteResult checked = examine(path, options, target); !checked.ok())
-        return checked;
-
-    const QByteArray folder = folderOf(target.path);
-    QByteArray name = nameOf(target.path);
-    if (name.size() > NAME_MAX - 9)
-        name = QByteArrayLiteral("welcora");
-    QByteArray temporary = folder + "/." + name + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        if ((error == EACCES || error == EPERM) && target.exists && options.allowInPlaceFallback)
-            return rewriteInPlace(path, target, contents);
-        return writeFailure(path, reasonFor(error));
-    }
-
-    int error = 0;
-    const mode_t mode = options.forcedMode >= 0 ? mode_t(options.forcedMode)
-        : target.exists                         ? (target.st.st_mode & 07777)
-                                                : (0666 & ~currentUmask());
-    if (::fchmod(fd, mode) != 0)
-        error = errno;
-    if (error == 0 && target.exists
-        && (target.st.st_uid != ::geteuid() || target.st.st_gid != ::getegid())
-        && ::fchown(fd, target.st.st_uid, target.st.st_gid) != 0) {
-        // Only root may give a file away: keep the owner by writing in place.
-        if (options.allowInPlaceFallback) {
-            ::close(fd);
-            ::unlink(temporary.constData());
-            return rewriteInPlace(path, target, contents);
-        }
-        error = errno;
-    }
-    if (error == 0)
-        writeAll(fd, contents, 0, error);
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.constData(), target.path.constData()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.constData());
-        return writeFailure(path, reasonFor(error));
-    }
-    syncFolder(folder);
-    return WriteResult::success();
-}
-
-FolderLock::FolderLock(const FilePath &path)
-{
-    QByteArray target;
-    int error = 0;
-    if (path.isEmpty() || !resolveLinks(path.native(), target, error))
-        return;
     // A folder we cannot open is one we will not be able to write in either;
     // the write itself reports that.
-    m_fd = ::open(folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0)
         return;
     // Writers hold the lock for milliseconds; give up after ten seconds.
@@ -375,7 +250,7 @@ WriteResult makeFolder(const FilePath &path, int mode)
             QStringLiteral("Could not create the folder \"%1\": a file of that name is in the way.")
                 .arg(path.display()));
     }
-    const QByteArray parent = folderOf(native);
+    const QByteArray parent = Posix::folderOf(native);
     if (parent != native && parent != "/" && parent != ".") {
         if (WriteResult made = makeFolder(FilePath::fromNative(parent), mode); !made.ok())
             return made;
@@ -388,6 +263,52 @@ WriteResult makeFolder(const FilePath &path, int mode)
         return WriteResult::success();
     return WriteResult::failure(QStringLiteral("Could not create the folder \"%1\": %2.")
                                     .arg(path.display(), reasonFor(errno)));
+}
+
+FilePath programFolder()
+{
+    // The executable's path as bytes: decoded and encoded again, a folder
+    // with bytes that are not UTF-8 would come back changed.
+    QByteArray self(PATH_MAX, Qt::Uninitialized);
+    const ssize_t length = ::readlink("/proc/self/exe", self.data(), size_t(self.size()));
+    if (length > 0 && length < self.size())
+        return FilePath::fromNative(Posix::folderOf(self.left(length)));
+    return FilePath(QCoreApplication::applicationDirPath());
+}
+
+bool isSymbolicLink(const FilePath &path)
+{
+    struct stat st;
+    return ::lstat(path.native().constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+WriteResult makePrivateFolder(const FilePath &path)
+{
+    const QByteArray native = path.native();
+    auto refused = [&path](const QString &reason) {
+        return WriteResult::failure(
+            QStringLiteral("Could not use the folder \"%1\": %2.").arg(path.display(), reason));
+    };
+    struct stat st;
+    if (::lstat(native.constData(), &st) != 0) {
+        if (errno != ENOENT)
+            return refused(reasonFor(errno));
+        if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+            return refused(reasonFor(errno));
+        if (::lstat(native.constData(), &st) != 0)
+            return refused(reasonFor(errno));
+    }
+    if (S_ISLNK(st.st_mode))
+        return refused(QStringLiteral("it is a symbolic link, which the store does not follow"));
+    if (!S_ISDIR(st.st_mode))
+        return WriteResult::failure(
+            QStringLiteral("Could not create the folder \"%1\": a file of that name is in the way.")
+                .arg(path.display()));
+    if (st.st_uid != ::geteuid())
+        return refused(QStringLiteral("it belongs to another user"));
+    if ((st.st_mode & 07777) != 0700 && ::chmod(native.constData(), 0700) != 0)
+        return refused(reasonFor(errno));
+    return WriteResult::success();
 }
 
 } // namespace FileIo

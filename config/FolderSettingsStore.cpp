@@ -2,7 +2,7 @@
 
 #include "FileIo.h"
 
-#include <QStandardPaths>
+#include <QStringDecoder>
 
 namespace {
 
@@ -14,10 +14,6 @@ bool isSafeName(const QString &name)
         && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
-// Generous for a template, and small enough that a stray huge file cannot
-// exhaust memory.
-constexpr qint64 MaxValueSize = 64 * 1024 * 1024;
-
 } // namespace
 
 FolderSettingsStore::FolderSettingsStore(const QString &root)
@@ -26,7 +22,11 @@ FolderSettingsStore::FolderSettingsStore(const QString &root)
 
 QString FolderSettingsStore::defaultRoot()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.startsWith(QLatin1Char('/')))
+        return config;
+    const QString home = qEnvironmentVariable("HOME");
+    return home.isEmpty() ? QString() : home + QStringLiteral("/.config");
 }
 
 QString FolderSettingsStore::pathOf(
@@ -38,15 +38,40 @@ QString FolderSettingsStore::pathOf(
         + key;
 }
 
-QString FolderSettingsStore::ReadSetting(
-    const QString &application, const QString &section, const QString &key) const
+QString FolderSettingsStore::readSetting(
+    const QString &application, const QString &section, const QString &key, QString &problem) const
 {
+    problem.clear();
     const QString path = pathOf(application, section, key);
-    QByteArray bytes;
-    if (path.isEmpty()
-        || FileIo::readRegularFile(path, bytes, MaxValueSize) != FileIo::ReadStatus::Ok)
+    if (path.isEmpty() || m_root.isEmpty())
         return {};
-    return QString::fromUtf8(bytes);
+    if (FileIo::isSymbolicLink(path)) {
+        problem = QStringLiteral("\"%1\" is a symbolic link, which the store does not follow")
+                      .arg(path);
+        return {};
+    }
+    QByteArray bytes;
+    int error = 0;
+    const FileIo::ReadStatus status = FileIo::readRegularFile(path, bytes, MaxValueBytes, &error);
+    if (status == FileIo::ReadStatus::Missing)
+        return {};
+    if (status == FileIo::ReadStatus::TooLarge) {
+        problem
+            = QStringLiteral("\"%1\" is larger than 1 MB, more than any setting holds").arg(path);
+        return {};
+    }
+    if (status != FileIo::ReadStatus::Ok) {
+        problem = QStringLiteral("\"%1\" could not be read: %2")
+                      .arg(path, FileIo::reasonFor(status, error));
+        return {};
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString value = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        problem = QStringLiteral("\"%1\" is not UTF-8 text").arg(path);
+        return {};
+    }
+    return value;
 }
 
 WriteResult FolderSettingsStore::WriteSetting(
@@ -61,12 +86,18 @@ WriteResult FolderSettingsStore::WriteSetting(
     }
     if (m_root.isEmpty())
         return WriteResult::failure(
-            QStringLiteral("Could not save settings: there is no configuration folder."));
-    const QString folder = path.left(path.lastIndexOf(QLatin1Char('/')));
-    if (WriteResult made = FileIo::makeFolder(folder, 0700); !made.ok())
+            QStringLiteral("Could not save settings: there is no configuration folder (neither "
+                           "XDG_CONFIG_HOME nor HOME is set)."));
+    if (WriteResult made = FileIo::makeFolder(m_root, 0700); !made.ok())
         return made;
+    for (const QString &folder : {m_root + QLatin1Char('/') + application,
+             m_root + QLatin1Char('/') + application + QLatin1Char('/') + section}) {
+        if (WriteResult made = FileIo::makePrivateFolder(folder); !made.ok())
+            return made;
+    }
     FileIo::AtomicWriteOptions options;
     options.forcedMode = 0600;
+    options.followLinks = false;
     // The store's files are ours: a value is replaced (and its file made 0600
     // again) whatever its permission bits say.
     options.respectFilePermissions = false;

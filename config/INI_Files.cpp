@@ -393,30 +393,32 @@ QByteArray readIniFile(const FilePath &path, QString &error)
     return contents;
 }
 
+QByteArray backupFolder()
+{
+    // Per user, beside the program's other state (XDG base directories).
+    QByteArray state = qgetenv("XDG_STATE_HOME");
+    if (state.isEmpty() || !state.startsWith('/')) {
+        const QByteArray home = qgetenv("HOME");
+        if (home.isEmpty())
+            return {};
+        state = home + "/.local/state";
+    }
+    return state + "/Welcora/backups";
+}
+
 WriteResult WriteIniValue(
     const FilePath &path, const QByteArray &section, const QByteArray &key, const QByteArray &value)
 {
-    if (path.isEmpty())
-        return FileIo::writeFailure(path, QString());
-    auto failure = [&path](const QString &reason) { return FileIo::writeFailure(path, reason); };
-
-    const FileIo::FolderLock lock(path);
-    if (lock.busy())
-        return failure(QStringLiteral("another program kept writing the file; try again"));
-    QByteArray contents;
-    int error = 0;
-    const FileIo::ReadStatus status = FileIo::readRegularFile(path, contents, MaxFileBytes, &error);
-    if (status != FileIo::ReadStatus::Ok && status != FileIo::ReadStatus::Missing)
-        return failure(FileIo::reasonFor(status, error));
-
-    const Edit edit = withValue(contents, section, key, value);
-    if (!edit.error.isEmpty())
-        return failure(edit.error);
     FileIo::AtomicWriteOptions options;
-    options.allowInPlaceFallback = true;
-    if (!edit.changed)
-        return FileIo::checkWritable(path, options);
-    return FileIo::writeAtomically(path, edit.contents, options);
+    options.backupFolder = backupFolder();
+    options.maxSize = MaxFileBytes;
+    return FileIo::rewriteFile(
+        path,
+        [&](const QByteArray &contents) {
+            const Edit edit = withValue(contents, section, key, value);
+            return FileIo::Change {edit.error, edit.changed, edit.contents};
+        },
+        options);
 }
 
 } // namespace INI_Files

@@ -22,9 +22,14 @@ QByteArray ReadIniValue(const FilePath &path, const QByteArray &section, const Q
 
 // Sets key=value in section, adding the section or key where missing and
 // creating the file in an existing folder. All or nothing; a failure names the
-// file and the reason and leaves the file exactly as it was.
+// file and the reason and leaves the file exactly as it was. Where the file
+// must be rewritten in place, its backup copy goes into backupFolder().
 WriteResult WriteIniValue(const FilePath &path, const QByteArray &section, const QByteArray &key,
     const QByteArray &value);
+
+// Where backup copies of files rewritten in place are kept while they are
+// rewritten: $XDG_STATE_HOME/Welcora/backups (~/.local/state/...).
+QByteArray backupFolder();
 
 // The whole file, for several lookups with valueIn; when it cannot be read
 // (a missing file included), error says why in plain words and nothing is

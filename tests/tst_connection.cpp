@@ -84,7 +84,7 @@ void TestConnection::init()
     QDir(m_fixture->dir()).mkdir("zentaro");
     TestFiles::write(zentaroIni(), Fixture);
     m_fixture->open();
-    m_fixture->window().setProgramFolder("/opt/welcora");
+    m_fixture->window().setProgramFolder(QString("/opt/welcora"));
 }
 
 void TestConnection::cleanup()
@@ -95,31 +95,52 @@ void TestConnection::cleanup()
 
 void TestConnection::accountingLine_data()
 {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QByteArray>("line");
-    QTest::newRow("plain folder") << "/opt/welcora"
-                                  << QByteArray("/opt/welcora/kovrapost  $type $user $nas");
-    QTest::newRow("root folder") << "/" << QByteArray("/kovrapost  $type $user $nas");
+    QTest::addColumn<QByteArray>("folder"); // as the file system spells it
+    QTest::addColumn<QByteArray>("line"); // what Zentaro.ini gets, or nothing
+    QTest::addColumn<QString>("refusal"); // why not
+    QTest::newRow("plain folder") << QByteArray("/opt/welcora")
+                                  << QByteArray("/opt/welcora/kovrapost  $type $user $nas")
+                                  << QString();
+    QTest::newRow("root folder") << QByteArray("/") << QByteArray("/kovrapost  $type $user $nas")
+                                 << QString();
     QTest::newRow("trailing separator")
-        << "/opt/welcora/" << QByteArray("/opt/welcora/kovrapost  $type $user $nas");
+        << QByteArray("/opt/welcora/") << QByteArray("/opt/welcora/kovrapost  $type $user $nas")
+        << QString();
     QTest::newRow("space is quoted")
-        << "/opt/my tools" << QByteArray("\"/opt/my tools/kovrapost\"  $type $user $nas");
+        << QByteArray("/opt/my tools")
+        << QByteArray("\"/opt/my tools/kovrapost\"  $type $user $nas") << QString();
     QTest::newRow("tab is quoted")
-        << "/opt/my\ttools" << QByteArray("\"/opt/my\ttools/kovrapost\"  $type $user $nas");
-    QTest::newRow("non-ascii folder") << QString::fromUtf8("/opt/\xD8\xA8")
-                                      << QByteArray("/opt/\xD8\xA8/kovrapost  $type $user $nas");
+        << QByteArray("/opt/my\ttools")
+        << QByteArray("\"/opt/my\ttools/kovrapost\"  $type $user $nas") << QString();
+    QTest::newRow("non-ascii folder, its bytes exactly")
+        << QByteArray("/opt/\xD8\xA8") << QByteArray("/opt/\xD8\xA8/kovrapost  $type $user $nas")
+        << QString();
+    QTest::newRow("a double quote")
+        << QByteArray("/opt/we\"lcora") << QByteArray() << "double quote";
+    QTest::newRow("a dollar sign")
+        << QByteArray("/opt/$user/welcora") << QByteArray() << "\"$\", which Zentaro would replace";
+    QTest::newRow("a line break") << QByteArray("/opt/we\rlcora") << QByteArray() << "line break";
+    QTest::newRow("a byte that is not UTF-8") << QByteArray("/opt/welcora\xFF") << QByteArray()
+                                              << "not valid in the file system's encoding";
 }
 
 void TestConnection::accountingLine()
 {
-    QFETCH(QString, folder);
+    QFETCH(QByteArray, folder);
     QFETCH(QByteArray, line);
-    m_fixture->window().setProgramFolder(folder);
+    QFETCH(QString, refusal);
+    m_fixture->window().setProgramFolder(FilePath::fromNative(folder));
     setText("IniFilePath", zentaroIni());
     const ModalBox shown = readModal([&] { m_fixture->click("save"); });
-    QVERIFY2(!shown.shown, qPrintable(shown.text));
     QByteArray expected = Fixture;
-    expected.replace("AccountingScript=\r\n", "AccountingScript=" + line + "\r\n");
+    if (refusal.isEmpty()) {
+        QVERIFY2(!shown.shown, qPrintable(shown.text));
+        expected.replace("AccountingScript=\r\n", "AccountingScript=" + line + "\r\n");
+    } else {
+        QVERIFY2(
+            shown.text.startsWith("Zentaro.ini was not changed") && shown.text.contains(refusal),
+            qPrintable(shown.text));
+    }
     const QByteArray actual = TestFiles::read(zentaroIni());
     QVERIFY2(actual == expected, qPrintable(TestFiles::firstDifference(actual, expected)));
 }
@@ -425,7 +446,7 @@ void TestConnection::failedSaveIsShown()
         TestFiles::fillUp(m_fixture->dir() + "/full");
         break;
     case Obstacle::LineBreakInProgramFolder:
-        m_fixture->window().setProgramFolder("/opt/we\nlcora");
+        m_fixture->window().setProgramFolder(QString("/opt/we\nlcora"));
         break;
     case Obstacle::StoreBlocked:
         QVERIFY(QDir().mkpath(m_fixture->dir() + "/Welcora"));
