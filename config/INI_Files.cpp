@@ -389,7 +389,8 @@ QByteArray readIniFile(const FilePath &path, QString &error)
 {
     QByteArray contents;
     int code = 0;
-    error = FileIo::reasonFor(FileIo::readRegularFile(path, contents, MaxFileBytes, &code), code);
+    const FileIo::ReadStatus status = FileIo::readRegularFile(path, contents, MaxFileBytes, &code);
+    error = FileIo::reasonFor(status, code);
     return contents;
 }
 

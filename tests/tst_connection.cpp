@@ -32,6 +32,7 @@ private slots:
     void discoverWithWrongPath_data();
     void discoverWithWrongPath();
     void discoverThenExitKeepsSavedValues();
+    void discoverLeavesValuesThatAreNotTextEmpty();
     void browse_data();
     void browse();
     void browseWithTheRealDialog();
@@ -295,6 +296,25 @@ void TestConnection::discoverWithWrongPath()
     for (const char *name : {"Text6", "Text7", "Text8"})
         QCOMPARE(box(name)->text(), QString());
     QCOMPARE(TestFiles::read(m_fixture->storeFile("setting", "IniFilePath")), path.toUtf8());
+}
+
+void TestConnection::discoverLeavesValuesThatAreNotTextEmpty()
+{
+    // A password in a Windows code page must not reach the box, and from
+    // there the store, as replacement characters.
+    QByteArray ini = Fixture;
+    ini.replace("UserDBLoginPasswd=+@", "UserDBLoginPasswd=p\xE4ss\xF6rd");
+    TestFiles::write(zentaroIni(), ini);
+    password()->setText("saved before");
+    setText("IniFilePath", zentaroIni());
+    const ModalBox shown = readModal([&] { m_fixture->click("update"); });
+    QVERIFY2(shown.text.contains("UserDBLoginPasswd") && shown.text.contains(zentaroIni())
+            && shown.text.contains("not UTF-8")
+            && shown.text.contains("\"User DB Login PWD:\" box"),
+        qPrintable(shown.text));
+    QCOMPARE(password()->text(), QString());
+    QCOMPARE(box("Text6")->text(), QString("ZentaroUsers")); // the others are read as ever
+    QVERIFY(!password()->text().contains(QChar::ReplacementCharacter));
 }
 
 void TestConnection::discoverThenExitKeepsSavedValues()

@@ -45,6 +45,8 @@ private slots:
     void storedTemplateComesBackExactly();
     void testBoxFitsTheScreen_data();
     void testBoxFitsTheScreen();
+    void unusableStoredValuesAreNotLoaded_data();
+    void unusableStoredValuesAreNotLoaded();
     void placeholdersAreMarked_data();
     void placeholdersAreMarked();
 
@@ -371,6 +373,43 @@ void TestMessageCommands::testBoxFitsTheScreen()
         });
     QVERIFY(inspected);
     QCOMPARE(box.text, stored);
+}
+
+void TestMessageCommands::unusableStoredValuesAreNotLoaded_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a 32 MB template")
+        << "setting"
+        << "message" << QByteArray(32 << 20, 'm') << "Welcome message was not loaded: ";
+    QTest::newRow("a password that is not UTF-8") << "ODBC"
+                                                  << "UserDBLoginPasswd" << QByteArray("p\xE4ss")
+                                                  << "User DB Login PWD was not "
+                                                     "loaded: ";
+}
+
+void TestMessageCommands::unusableStoredValuesAreNotLoaded()
+{
+    // The window opens at once whatever the store holds; what it cannot use
+    // is not loaded (its box shows what a first start would), and it says so.
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, said);
+    QVERIFY(m_fixture->store().WriteSetting("Welcora", "setting", "ISPName", "Example Net").ok());
+    QVERIFY(m_fixture->store().WriteSetting("Welcora", section, key, "x").ok());
+    TestFiles::write(m_fixture->storeFile(section, key), bytes);
+    const ModalBox box = readModal([&] { m_fixture->open(); });
+    QVERIFY(box.shown);
+    QCOMPARE(box.title, QString("Welcora"));
+    QVERIFY2(box.text.startsWith(said) && box.text.contains(m_fixture->storeFile(section, key)),
+        qPrintable(box.text.left(300)));
+    QCOMPARE(message()->toPlainText().replace('\n', "\r\n"), defaultTemplate());
+    QCOMPARE(m_fixture->find<QLineEdit>("Text8")->text(), QString());
+    QCOMPARE(m_fixture->find<QLineEdit>("Text9")->text(), QString("Example Net"));
+    QCOMPARE(TestFiles::read(m_fixture->storeFile(section, key)), bytes); // nothing was changed
 }
 
 void TestMessageCommands::placeholdersAreMarked_data()

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestSettingsStore : public QObject
 {
@@ -27,6 +28,10 @@ private slots:
     void defaultRootFollowsXdg();
     void unsafeNamesRefused_data();
     void unsafeNamesRefused();
+    void neverThroughALinkNorAnotherUsersFolder_data();
+    void neverThroughALinkNorAnotherUsersFolder();
+    void unusableValuesAreNotLoaded_data();
+    void unusableValuesAreNotLoaded();
     void failedWriteKeepsOldValue_data();
     void failedWriteKeepsOldValue();
 
@@ -84,21 +89,25 @@ void TestSettingsStore::namesAreCaseSensitive()
 void TestSettingsStore::privatePermissions_data()
 {
     QTest::addColumn<int>("umask");
-    QTest::newRow("umask 000") << 0;
-    QTest::newRow("umask 022") << 022;
-    QTest::newRow("umask 077") << 077;
+    QTest::addColumn<int>("folderMode"); // what the folders were changed to in between
+    QTest::newRow("umask 000, folders opened to all") << 0 << 0777;
+    QTest::newRow("umask 022, folders readable") << 022 << 0755;
+    QTest::newRow("umask 077, folders closed to their owner") << 077 << 0500;
 }
 
 void TestSettingsStore::privatePermissions()
 {
     QFETCH(int, umask);
+    QFETCH(int, folderMode);
     QTemporaryDir dir;
     const mode_t old = ::umask(mode_t(umask));
     FolderSettingsStore store(dir.filePath("config"));
     const bool written = store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "secret").ok();
-    // An existing value that lost its protection gets it back.
+    // An existing value and folders that lost their protection get it back.
     const QString file = dir.filePath("config/Welcora/ODBC/UserDBLoginPasswd");
     ::chmod(QFile::encodeName(file).constData(), 0644);
+    for (const char *folder : {"config/Welcora/ODBC", "config/Welcora"})
+        ::chmod(QFile::encodeName(dir.filePath(folder)).constData(), mode_t(folderMode));
     const bool rewritten = store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "new").ok();
     ::umask(old);
     QVERIFY(written && rewritten);
@@ -114,6 +123,100 @@ void TestSettingsStore::defaultRootFollowsXdg()
     QCOMPARE(FolderSettingsStore::defaultRoot(), dir.path());
     qunsetenv("XDG_CONFIG_HOME");
     QCOMPARE(FolderSettingsStore::defaultRoot(), QDir::homePath() + "/.config");
+
+    // With neither, there is no store: it says so rather than use /Welcora.
+    const QByteArray home = qgetenv("HOME");
+    qunsetenv("HOME");
+    const QString root = FolderSettingsStore::defaultRoot();
+    qputenv("HOME", home);
+    QCOMPARE(root, QString());
+    FolderSettingsStore nowhere(root);
+    const WriteResult result = nowhere.WriteSetting("Welcora", "setting", "ISPName", "x");
+    QVERIFY2(result.error.contains("no configuration folder (neither XDG_CONFIG_HOME nor HOME"),
+        qPrintable(result.error));
+    QCOMPARE(nowhere.ReadSetting("Welcora", "setting", "ISPName"), QString());
+}
+
+void TestSettingsStore::neverThroughALinkNorAnotherUsersFolder_data()
+{
+    QTest::addColumn<QString>("link"); // made a link to a file or folder elsewhere
+    QTest::addColumn<bool>("foreignFolder"); // the section folder given to another user
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("the value file is a link")
+        << "Welcora/ODBC/UserDBLoginPasswd" << false << "symbolic link";
+    QTest::newRow("the section folder is a link") << "Welcora/ODBC" << false << "symbolic link";
+    QTest::newRow("the application folder is a link") << "Welcora" << false << "symbolic link";
+    QTest::newRow("another user's folder (root: chown)")
+        << QString() << true << "belongs to another user";
+}
+
+void TestSettingsStore::neverThroughALinkNorAnotherUsersFolder()
+{
+    // Another local user who can put a link into the store must get neither
+    // the password nor a way to overwrite a file of ours.
+    QFETCH(QString, link);
+    QFETCH(bool, foreignFolder);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    FolderSettingsStore store(dir.filePath("config"));
+    QVERIFY(store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "old").ok());
+    QVERIFY(QDir().mkpath(dir.filePath("elsewhere/ODBC")));
+    TestFiles::write(dir.filePath("elsewhere/victim"), "victim");
+    if (!link.isEmpty()) {
+        const QString at = dir.filePath("config/" + link);
+        QVERIFY(QFileInfo(at).isDir() ? QDir(at).removeRecursively() : QFile::remove(at));
+        const QString to = link.endsWith("Passwd") ? "victim"
+            : link.endsWith("ODBC")                ? "ODBC"
+                                                   : ".";
+        QVERIFY(QFile::link(dir.filePath("elsewhere/" + to), at));
+    }
+    if (foreignFolder) {
+        if (!TestFiles::isRoot())
+            QSKIP("giving a folder to another user needs root");
+        QCOMPARE(::chown(QFile::encodeName(dir.filePath("config/Welcora/ODBC")).constData(), 65534,
+                     65534),
+            0);
+    }
+    const WriteResult result = store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "secret");
+    QVERIFY(!result.ok());
+    QVERIFY2(result.error.contains(reason), qPrintable(result.error));
+    QCOMPARE(TestFiles::read(dir.filePath("elsewhere/victim")), QByteArray("victim"));
+    QCOMPARE(TestFiles::entries(dir.filePath("elsewhere/ODBC")), QStringList());
+    QString problem;
+    const QString read = store.readSetting("Welcora", "ODBC", "UserDBLoginPasswd", problem);
+    if (link.endsWith("Passwd")) {
+        QCOMPARE(read, QString());
+        QVERIFY2(problem.contains("symbolic link"), qPrintable(problem));
+    }
+}
+
+void TestSettingsStore::unusableValuesAreNotLoaded_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("larger than 1 MB") << QByteArray(1024 * 1024 + 1, 'm') << "larger than 1 MB";
+    QTest::newRow("not UTF-8") << QByteArray("p\xE4ss") << "not UTF-8 text";
+    QTest::newRow("1 MB is loaded") << QByteArray(1024 * 1024, 'm') << QString();
+}
+
+void TestSettingsStore::unusableValuesAreNotLoaded()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, problem);
+    QTemporaryDir dir;
+    FolderSettingsStore store(dir.path());
+    QVERIFY(store.WriteSetting("Welcora", "setting", "message", "x").ok());
+    TestFiles::write(dir.filePath("Welcora/setting/message"), bytes);
+    QString said;
+    const QString value = store.readSetting("Welcora", "setting", "message", said);
+    if (problem.isEmpty()) {
+        QCOMPARE(value.toUtf8(), bytes);
+        QCOMPARE(said, QString());
+    } else {
+        QCOMPARE(value, QString());
+        QVERIFY2(said.contains(problem) && said.contains(dir.filePath("Welcora/setting/message")),
+            qPrintable(said));
+    }
 }
 
 void TestSettingsStore::unsafeNamesRefused_data()
@@ -160,7 +263,7 @@ void TestSettingsStore::unsafeNamesRefused()
 
 // What stands in a write's way. Each case is set up in one switch, so a row
 // cannot name an obstacle that nothing builds.
-enum class Obstacle { FullDisk, ReadOnlyMount, ReadOnlyFolder, FileInTheWay };
+enum class Obstacle { FullDisk, ReadOnlyMount, FileInTheWay };
 
 void TestSettingsStore::failedWriteKeepsOldValue_data()
 {
@@ -169,8 +272,6 @@ void TestSettingsStore::failedWriteKeepsOldValue_data()
     QTest::newRow("full disk (root: a tiny tmpfs)") << Obstacle::FullDisk << "disk is full";
     QTest::newRow("read-only file system (root: a read-only mount)")
         << Obstacle::ReadOnlyMount << "read-only";
-    QTest::newRow("read-only folder (a normal user)")
-        << Obstacle::ReadOnlyFolder << "permission denied";
     QTest::newRow("folder blocked by a file") << Obstacle::FileInTheWay << "in the way";
 }
 
@@ -198,12 +299,6 @@ void TestSettingsStore::failedWriteKeepsOldValue()
         mount.emplace(TestFiles::ScopedMount::readOnlyBind(dir.filePath("config")));
         QVERIFY(mount->ok());
         break;
-    case Obstacle::ReadOnlyFolder:
-        if (TestFiles::isRoot())
-            QSKIP("root writes into a read-only folder all the same");
-        QVERIFY(QFile::setPermissions(dir.filePath("config/Welcora/setting"),
-            QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        break;
     case Obstacle::FileInTheWay:
         section = "ODBC";
         TestFiles::write(dir.filePath("config/Welcora/ODBC"), "not a folder");
@@ -212,8 +307,6 @@ void TestSettingsStore::failedWriteKeepsOldValue()
 
     const WriteResult result
         = store.WriteSetting("Welcora", section, "message", QString(100000, QLatin1Char('n')));
-    QFile::setPermissions(dir.filePath("config/Welcora/setting"),
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(!result.ok());
     QVERIFY2(result.error.contains(reason), qPrintable(result.error));
     QVERIFY2(
