@@ -19,6 +19,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class TestCrashSafety : public QObject
@@ -27,6 +28,7 @@ class TestCrashSafety : public QObject
 
 private slots:
     void killedWriterLeavesOldOrNewFile();
+    void killedInPlaceWriterLeavesABackup();
     void readersNeverSeeHalfAnIniFile();
     void readersNeverSeeHalfAValue();
     void racingWritersLoseNothing();
@@ -89,10 +91,86 @@ void TestCrashSafety::killedWriterLeavesOldOrNewFile()
     }
     qInfo("%d of 200 writers were killed before they finished", killedMidway);
     QVERIFY(killedMidway > 20);
+    // Unnamed until the rename: killed writers leave nothing beside the file
+    // (but in the instant between naming and renaming).
+    const int leftovers = int(TestFiles::entries(dir.path()).size()) - 1;
+    qInfo("%d temporary files were left beside the file", leftovers);
+    QVERIFY(leftovers <= 2);
 
-    // Whatever the killed writers left behind, the next write works.
+    // The next write works, and clears away whatever was left.
     QCOMPARE(QProcess::execute(tool(), {"set", path, "Options", "AccountingScript", "final"}), 0);
     QCOMPARE(TestFiles::read(path), withScript(original, "final"));
+    QCOMPARE(TestFiles::entries(dir.path()), QStringList {"Zentaro.ini"});
+}
+
+void TestCrashSafety::killedInPlaceWriterLeavesABackup()
+{
+    // A non-root operator writes a file the server's account owns: it is
+    // rewritten in place. Killed at any moment, the file is old or new, or
+    // else the backup copy holds the old file whole.
+    if (!TestFiles::isRoot())
+        QSKIP("playing the server's account and another user needs root");
+    QTemporaryDir dir;
+    const QString state = dir.filePath("state");
+    QVERIFY(QDir().mkpath(dir.filePath("zentaro")));
+    QVERIFY(QDir().mkpath(state));
+    for (const QString &open : {dir.path(), dir.filePath("zentaro"), state})
+        ::chmod(QFile::encodeName(open).constData(), 0777);
+    const QString path = dir.filePath("zentaro/Zentaro.ini");
+    const QByteArray original = bigIni(4096);
+    const QByteArray a(200, 'a');
+    const QByteArray b(100, 'b');
+    TestFiles::write(path, withScript(original, a));
+    ::chmod(QFile::encodeName(path).constData(), 0666);
+    const QStringList environment {"HOME=/nonexistent", "XDG_STATE_HOME=" + state};
+    auto setAsOperator = [&](const QByteArray &value, QProcess &writer) {
+        writer.start("setpriv",
+            QStringList {"--reuid=65534", "--regid=65534", "--clear-groups", "--", "env"}
+                + environment
+                + QStringList {tool(), "set", path, "Options", "AccountingScript", value});
+    };
+
+    QElapsedTimer clock;
+    clock.start();
+    {
+        QProcess writer;
+        setAsOperator(b, writer);
+        QVERIFY(writer.waitForFinished(30000));
+        QCOMPARE(writer.exitCode(), 0);
+    }
+    const qint64 oneWriteUs = qMax<qint64>(clock.nsecsElapsed() / 1000, 1000);
+    QCOMPARE(TestFiles::read(path), withScript(original, b));
+    QCOMPARE(QFileInfo(path).ownerId(), 0u);
+
+    QRandomGenerator random(20261211);
+    int recovered = 0;
+    QByteArray before = withScript(original, b);
+    for (int round = 0; round < 60; ++round) {
+        const QByteArray next = round % 2 ? b : a;
+        QProcess writer;
+        setAsOperator(next, writer);
+        QVERIFY(writer.waitForStarted());
+        QThread::usleep(random.bounded(oneWriteUs * 12 / 10));
+        writer.kill();
+        QVERIFY(writer.waitForFinished(30000));
+        const QByteArray now = TestFiles::read(path);
+        const QStringList backups = TestFiles::entries(state + "/Welcora/backups");
+        if (now != withScript(original, a) && now != withScript(original, b)) {
+            // Cut mid-way: the copy holds the file as it was, whole.
+            QCOMPARE(backups.size(), 1);
+            QCOMPARE(TestFiles::read(state + "/Welcora/backups/" + backups.first()), before);
+        }
+        if (!backups.isEmpty()) {
+            // As the operator would: put the copy back, then delete it.
+            const QString copy = state + "/Welcora/backups/" + backups.first();
+            TestFiles::write(path, TestFiles::read(copy));
+            QFile::remove(copy);
+            ++recovered;
+        }
+        before = TestFiles::read(path);
+        QCOMPARE(QFileInfo(path).ownerId(), 0u);
+    }
+    qInfo("%d of 60 killed writers left a backup copy to recover from", recovered);
 }
 
 void TestCrashSafety::readersNeverSeeHalfAnIniFile()
@@ -241,16 +319,21 @@ void TestCrashSafety::leftoversNeverGetInTheWay()
     TestFiles::write(dir.filePath(".Zentaro.ini.XXXXXX"), "");
     QFile::setPermissions(dir.filePath(".Zentaro.ini.XXXXXX"), QFileDevice::ReadOwner);
     QVERIFY(QFile::link("/etc/passwd", dir.filePath(".Zentaro.ini.zzzzzz")));
+    // Ours, named for the rename when the writer was killed: cleared away.
+    TestFiles::write(dir.filePath(".welcora-q1w2e3"), "[Options]\r\nAccountingScript=half");
     QVERIFY(INI_Files::WriteIniValue(path, "Options", "AccountingScript", "new").ok());
     QCOMPARE(TestFiles::read(path), QByteArray("[Options]\r\nAccountingScript=new\r\n"));
     QCOMPARE(TestFiles::entries(dir.path()).size(), 4);
+    QVERIFY(!QFile::exists(dir.filePath(".welcora-q1w2e3")));
 
     FolderSettingsStore store(dir.filePath("config"));
     QVERIFY(store.WriteSetting("Welcora", "setting", "message", "first").ok());
     TestFiles::write(dir.filePath("config/Welcora/setting/.message.q1w2e3"), "half");
+    TestFiles::write(dir.filePath("config/Welcora/setting/.welcora-a1b2c3"), "half");
     QCOMPARE(store.ReadSetting("Welcora", "setting", "message"), QString("first"));
     QVERIFY(store.WriteSetting("Welcora", "setting", "message", "second").ok());
     QCOMPARE(store.ReadSetting("Welcora", "setting", "message"), QString("second"));
+    QVERIFY(!QFile::exists(dir.filePath("config/Welcora/setting/.welcora-a1b2c3")));
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafety)

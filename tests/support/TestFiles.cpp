@@ -98,6 +98,29 @@ ScopedMount::~ScopedMount()
         QProcess::execute(QStringLiteral("umount"), {m_folder});
 }
 
+ScopedMount ScopedMount::ext2(const QString &folder, const QString &image, int kilobytes)
+{
+    if (!isRoot())
+        return ScopedMount(QString());
+    QFile file(image);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(kilobytes) * 1024))
+        return ScopedMount(QString());
+    file.close();
+    if (QProcess::execute(QStringLiteral("mkfs.ext2"), {"-q", "-F", "-b", "1024", image}) != 0
+        || !run({"-o", "loop", image, folder}))
+        return ScopedMount(QString());
+    return ScopedMount(folder);
+}
+
+int runAsNobody(
+    const QString &program, const QStringList &arguments, const QStringList &environment)
+{
+    const QString id = QString::number(NobodyId);
+    return QProcess::execute(QStringLiteral("setpriv"),
+        QStringList {"--reuid=" + id, "--regid=" + id, "--clear-groups", "--", "env"} + environment
+            + QStringList {program} + arguments);
+}
+
 void fillUp(const QString &folder)
 {
     QFile filler(folder + QStringLiteral("/filler"));

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace TestFiles {
 
@@ -29,6 +30,8 @@ class ScopedMount
 public:
     static ScopedMount tinyTmpfs(const QString &folder, int kilobytes);
     static ScopedMount readOnlyBind(const QString &folder);
+    // A small ext2 file system (no fallocate, 1 KB blocks) from an image file.
+    static ScopedMount ext2(const QString &folder, const QString &image, int kilobytes);
     ScopedMount(ScopedMount &&other) noexcept;
     ScopedMount(const ScopedMount &) = delete;
     ScopedMount &operator=(const ScopedMount &) = delete;
@@ -45,5 +48,12 @@ private:
 
 // Fills the file system that holds folder until not one more byte fits.
 void fillUp(const QString &folder);
+
+// The unprivileged user the tests play another local user with.
+constexpr unsigned NobodyId = 65534;
+// Runs a program as that user (through setpriv; needs root), with extra
+// environment entries; returns its exit code, or -1 when it could not run.
+int runAsNobody(
+    const QString &program, const QStringList &arguments, const QStringList &environment = {});
 
 } // namespace TestFiles
