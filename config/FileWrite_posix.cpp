@@ -6,7 +6,6 @@
 #include "PosixFiles.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 
 #include <cerrno>
 #include <csignal>
