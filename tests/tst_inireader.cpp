@@ -152,7 +152,7 @@ void TestIniReader::parsing_data()
                               << QByteArray("odbc") << QByteArray("userdbloginuser")
                               << QStringLiteral("\u0633\u0644\u0627\u0645").toUtf8();
     QTest::newRow("utf-16be is not understood")
-        << QByteArray("\xFE\xFF\0[\0S\0]\0\n\0k\0=\0v\0\n", 20) << QByteArray("S")
+        << QByteArrayLiteral("\xFE\xFF\0[\0S\0]\0\n\0k\0=\0v\0\n") << QByteArray("S")
         << QByteArray("k") << QByteArray();
     QTest::newRow("bytes that are not utf-8")
         << QByteArray("[S]\nk=\xFF\xFE\x80\n") << QByteArray("S") << QByteArray("k")

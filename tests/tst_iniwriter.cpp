@@ -204,7 +204,7 @@ void TestIniWriter::refusals_data()
         << "/opt/" + QByteArray(230, 'f') + "/kovrapost  $type $user $nas"
         << "Zentaro reads at most";
     QTest::newRow("a UTF-16BE file")
-        << QByteArray("\xFE\xFF\0[\0O\0]\0\r\0\n", 14) << QByteArray("Options")
+        << QByteArrayLiteral("\xFE\xFF\0[\0O\0]\0\r\0\n") << QByteArray("Options")
         << QByteArray("AccountingScript") << QByteArray("v") << "high byte first";
 }
 
