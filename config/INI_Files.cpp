@@ -316,10 +316,10 @@ QByteArray valueIn(const QByteArray &contents, const QByteArray &section, const 
         toUnits(withoutSpaces(section)), toUnits(withoutSpaces(key)));
 }
 
-Edit withValue(const QByteArray &contents, const QByteArray &section, const QByteArray &key,
-    const QByteArray &value)
+FileIo::Change withValue(const QByteArray &contents, const QByteArray &section,
+    const QByteArray &key, const QByteArray &value)
 {
-    Edit edit;
+    FileIo::Change edit;
     const QByteArray sectionName = withoutSpaces(section);
     const QByteArray keyName = withoutSpaces(key);
     edit.error = refusal(sectionName, keyName, value);
@@ -414,11 +414,7 @@ WriteResult WriteIniValue(
     options.backupFolder = backupFolder();
     options.maxSize = MaxFileBytes;
     return FileIo::rewriteFile(
-        path,
-        [&](const QByteArray &contents) {
-            const Edit edit = withValue(contents, section, key, value);
-            return FileIo::Change {edit.error, edit.changed, edit.contents};
-        },
+        path, [&](const QByteArray &contents) { return withValue(contents, section, key, value); },
         options);
 }
 

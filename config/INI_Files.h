@@ -39,13 +39,9 @@ QByteArray readIniFile(const FilePath &path, QString &error);
 // The same as ReadIniValue on file contents in memory.
 QByteArray valueIn(const QByteArray &contents, const QByteArray &section, const QByteArray &key);
 
-struct Edit
-{
-    QString error; // why the change cannot be made; empty when it can
-    bool changed = false; // false when the key already holds the value
-    QByteArray contents; // the new file, when changed
-};
-Edit withValue(const QByteArray &contents, const QByteArray &section, const QByteArray &key,
-    const QByteArray &value);
+// The file with key=value set in section (a FileIo::Change: the new contents,
+// nothing to change, or why it cannot be done).
+FileIo::Change withValue(const QByteArray &contents, const QByteArray &section,
+    const QByteArray &key, const QByteArray &value);
 
 } // namespace INI_Files

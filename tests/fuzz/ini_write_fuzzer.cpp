@@ -56,7 +56,7 @@ QList<QPair<QByteArray, QByteArray>> probes(const QByteArray &contents)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const IniFuzzInput input(data, size);
-    const INI_Files::Edit edit
+    const FileIo::Change edit
         = INI_Files::withValue(input.contents, input.section, input.key, input.value);
     if (!edit.error.isEmpty())
         return 0;
