@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 
+#include <array>
+
 class FileDialog;
 class PasswordBox;
 class QLineEdit;
@@ -54,6 +56,15 @@ private:
     QString read(const QString &section, const QString &key, const QString &what,
         QStringList &problems) const;
     QString operatorName(const QWidget *box) const;
+
+    // The user database boxes, each with its key in the "ODBC" sections of
+    // Zentaro.ini and of the store.
+    struct DatabaseBox
+    {
+        const char *key;
+        QLineEdit *box;
+    };
+    std::array<DatabaseBox, 3> databaseBoxes() const;
     // Stores one value; on failure adds a line naming 'what' (as the operator
     // knows it) and the reason to errors.
     bool write(const QString &section, const QString &key, const QString &value,

@@ -34,6 +34,12 @@ std::optional<QString> odbcValue(const QByteArray &contents, const char *key)
 
 } // namespace
 
+std::array<setting::DatabaseBox, 3> setting::databaseBoxes() const
+{
+    return {{{"UserDBDatasource", m_text6}, {"UserDBLoginUser", m_text7},
+        {"UserDBLoginPasswd", m_text8}}};
+}
+
 void setting::browse()
 {
     m_cd1->setFileName(m_iniFilePath->text());
@@ -51,16 +57,7 @@ void setting::discover()
         operatorName(m_iniFilePath), errors);
     QString unreadable;
     const QByteArray contents = INI_Files::readIniFile(path, unreadable);
-    const struct
-    {
-        const char *key;
-        QLineEdit *box;
-    } values[] = {
-        {"UserDBDatasource", m_text6},
-        {"UserDBLoginUser", m_text7},
-        {"UserDBLoginPasswd", m_text8},
-    };
-    for (const auto &v : values) {
+    for (const DatabaseBox &v : databaseBoxes()) {
         const std::optional<QString> value = odbcValue(contents, v.key);
         v.box->setText(value.value_or(QString()));
         if (!value) {
@@ -101,23 +98,14 @@ void setting::saveConfiguration()
 {
     QStringList errors;
     QStringList saved;
-    const struct
-    {
-        const char *section;
-        const char *key;
-        QLineEdit *box;
-    } values[] = {
-        {"ODBC", "UserDBDatasource", m_text6},
-        {"ODBC", "UserDBLoginUser", m_text7},
-        {"ODBC", "UserDBLoginPasswd", m_text8},
-        {"setting", "ISPName", m_text9},
-    };
-    for (const auto &v : values) {
-        const QString what = operatorName(v.box);
-        if (write(QString::fromLatin1(v.section), QString::fromLatin1(v.key), v.box->text(), what,
-                errors))
-            saved.append(what);
+    for (const DatabaseBox &v : databaseBoxes()) {
+        if (write(QStringLiteral("ODBC"), QString::fromLatin1(v.key), v.box->text(),
+                operatorName(v.box), errors))
+            saved.append(operatorName(v.box));
     }
+    if (write(QStringLiteral("setting"), QStringLiteral("ISPName"), m_text9->text(),
+            operatorName(m_text9), errors))
+        saved.append(operatorName(m_text9));
 
     const QString notChanged = QStringLiteral("Zentaro.ini was not changed");
     const AccountingCommand command
