@@ -112,7 +112,7 @@ bool resolveLinks(QByteArray path, QByteArray &resolved, int &error)
     return false;
 }
 
-bool writeAll(int fd, const QByteArray &data, off_t offset, int &error)
+bool writeAll(int fd, QByteArrayView data, off_t offset, int &error)
 {
     const char *cursor = data.constData();
     qint64 left = data.size();

@@ -118,6 +118,9 @@ private:
     const FilePath &m_shown;
     const AtomicWriteOptions &m_options;
     QByteArray m_resolved;
+    // The contents as read, when they were: the backup copy is made of them
+    // rather than of a second copy in memory.
+    const QByteArray *m_current = nullptr;
 };
 
 WriteResult Writer::examine(Target &target) const
@@ -359,11 +362,13 @@ Attempt Writer::rewriteInPlace(
     };
     if (::fstat(fd, &st) != 0 || !(Identity::of(st) == read))
         return done({WriteResult::success(), true});
-    QByteArray old;
+    QByteArray readNow;
     int error = 0;
-    if (readOpenFile(fd, st.st_size, old, m_options.maxSize, error) != ReadStatus::Ok
-        || old.size() != st.st_size)
+    if (!m_current
+        && (readOpenFile(fd, st.st_size, readNow, m_options.maxSize, error) != ReadStatus::Ok
+            || readNow.size() != st.st_size))
         return done({failure(reasonFor(error))});
+    const QByteArray &old = m_current ? *m_current : readNow;
 
     AtomicWriteOptions copyOptions;
     copyOptions.forcedMode = 0600;
@@ -378,7 +383,8 @@ Attempt Writer::rewriteInPlace(
     // What lies beyond the old end goes first: a full disk stops it before
     // any byte of the old contents has changed.
     if (newSize > oldSize) {
-        const bool grown = writeAll(fd, data.mid(oldSize), oldSize, error) && ::fsync(fd) == 0;
+        const bool grown = writeAll(fd, QByteArrayView(data).sliced(oldSize), oldSize, error)
+            && ::fsync(fd) == 0;
         if (!grown) {
             error = error ? error : errno;
             const bool undone = ::ftruncate(fd, oldSize) == 0 && ::fsync(fd) == 0;
@@ -390,7 +396,7 @@ Attempt Writer::rewriteInPlace(
                                 .arg(backupShown)))});
         }
     }
-    bool ok = writeAll(fd, data.left(qMin(oldSize, newSize)), 0, error);
+    bool ok = writeAll(fd, QByteArrayView(data).first(qMin(oldSize, newSize)), 0, error);
     if (ok && newSize < oldSize && ::ftruncate(fd, newSize) != 0) {
         error = errno;
         ok = false;
@@ -471,6 +477,7 @@ WriteResult Writer::run(const std::function<Change(const QByteArray &)> &change,
                 return failure(QStringLiteral(
                     "it is being written by another program; try again when that is done"));
         }
+        m_current = readFirst && target.exists ? &current : nullptr;
         const Change wanted = change(current);
         if (!wanted.error.isEmpty())
             return failure(wanted.error);

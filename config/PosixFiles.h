@@ -17,7 +17,7 @@ QByteArray nameOf(const QByteArray &path);
 // need not exist). Relative link targets are taken from the link's folder.
 bool resolveLinks(QByteArray path, QByteArray &resolved, int &error);
 
-bool writeAll(int fd, const QByteArray &data, off_t offset, int &error);
+bool writeAll(int fd, QByteArrayView data, off_t offset, int &error);
 void syncFolder(const QByteArray &folder);
 
 // Reads what an open regular file holds (expectedSize as fstat gave it, and
