@@ -149,13 +149,22 @@ void TestConnection::accountingLine()
 void TestConnection::firstConfiguration_data()
 {
     QTest::addColumn<bool>("useMenu");
-    QTest::newRow("Save button") << false;
-    QTest::newRow("Save Configuration menu item") << true;
+    QTest::addColumn<QString>("sample"); // a Zentaro.ini to start from instead of the fixture
+    QTest::newRow("Save button") << false << QString();
+    QTest::newRow("Save Configuration menu item") << true << QString();
+    QTest::newRow("the README's sample Zentaro.ini")
+        << false << QString(WELCORA_SOURCE_DIR "/docs/sample/Zentaro.ini");
 }
 
 void TestConnection::firstConfiguration()
 {
     QFETCH(bool, useMenu);
+    QFETCH(QString, sample);
+    QByteArray before = Fixture;
+    if (!sample.isEmpty()) {
+        before = TestFiles::read(sample);
+        TestFiles::write(zentaroIni(), before);
+    }
     setText("IniFilePath", zentaroIni());
     const ModalBox prompt = readModal([&] { m_fixture->click("update"); });
     QVERIFY(prompt.shown);
@@ -174,9 +183,12 @@ void TestConnection::firstConfiguration()
     QCOMPARE(TestFiles::read(store + "ODBC/UserDBLoginPasswd"), QByteArray("db-secret"));
     QCOMPARE(TestFiles::read(store + "setting/ISPName"), QByteArray("Example Net"));
     QCOMPARE(TestFiles::entries(store + "setting"), (QStringList {"ISPName", "IniFilePath"}));
-    QByteArray expected = Fixture;
-    expected.replace(
-        "AccountingScript=\r\n", "AccountingScript=/opt/welcora/kovrapost  $type $user $nas\r\n");
+    const QByteArray line = "AccountingScript=/opt/welcora/kovrapost  $type $user $nas\r\n";
+    QByteArray expected = before;
+    if (sample.isEmpty())
+        expected.replace("AccountingScript=\r\n", line);
+    else
+        expected += line; // after the last line of [Options], the file's last section
     QCOMPARE(TestFiles::read(zentaroIni()), expected);
     QCOMPARE(painted(password()), QColor(255, 255, 255));
 }
