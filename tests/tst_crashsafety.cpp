@@ -123,11 +123,12 @@ void TestCrashSafety::killedInPlaceWriterLeavesABackup()
     TestFiles::write(path, withScript(original, a));
     ::chmod(QFile::encodeName(path).constData(), 0666);
     const QStringList environment {"HOME=/nonexistent", "XDG_STATE_HOME=" + state};
+    const QString program = TestFiles::copyForNobody(tool(), dir.path());
     auto setAsOperator = [&](const QByteArray &value, QProcess &writer) {
         writer.start("setpriv",
             QStringList {"--reuid=65534", "--regid=65534", "--clear-groups", "--", "env"}
                 + environment
-                + QStringList {tool(), "set", path, "Options", "AccountingScript", value});
+                + QStringList {program, "set", path, "Options", "AccountingScript", value});
     };
 
     QElapsedTimer clock;

@@ -236,7 +236,7 @@ void TestReplace::inPlaceOnlyAfterABackup()
         ::chmod(QFile::encodeName(zentaroIni()).constData(), 0666);
         QVERIFY(QDir().mkpath(state()));
         ::chmod(QFile::encodeName(state()).constData(), 0777);
-        const int status = TestFiles::runAsNobody(tool(),
+        const int status = TestFiles::runAsNobody(TestFiles::copyForNobody(tool(), m_dir->path()),
             {"set", zentaroIni(), "Options", "AccountingScript", "new"},
             {"HOME=/nonexistent", "XDG_STATE_HOME=" + state()});
         result = status == 0 ? WriteResult::success()

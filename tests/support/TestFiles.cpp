@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <algorithm>
@@ -110,6 +111,18 @@ ScopedMount ScopedMount::ext2(const QString &folder, const QString &image, int k
         || !run({"-o", "loop", image, folder}))
         return ScopedMount(QString());
     return ScopedMount(folder);
+}
+
+QString copyForNobody(const QString &program, const QString &folder)
+{
+    const QString copy = folder + QStringLiteral("/") + QFileInfo(program).fileName();
+    QFile::remove(copy);
+    QFile::copy(program, copy);
+    QFile::setPermissions(copy,
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+            | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+            | QFileDevice::ExeOther);
+    return copy;
 }
 
 int runAsNobody(

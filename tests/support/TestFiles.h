@@ -51,6 +51,9 @@ void fillUp(const QString &folder);
 
 // The unprivileged user the tests play another local user with.
 constexpr unsigned NobodyId = 65534;
+// A copy of a program in folder that the other user may run: the build tree
+// may lie where that user cannot reach (a home folder that is 0700).
+QString copyForNobody(const QString &program, const QString &folder);
 // Runs a program as that user (through setpriv; needs root), with extra
 // environment entries; returns its exit code, or -1 when it could not run.
 int runAsNobody(
