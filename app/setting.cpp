@@ -164,9 +164,9 @@ void setting::describeForAccessibility()
         {"save", "Stores the settings and tells Zentaro to run the sender."},
     };
     for (const auto &b : buttons) {
-        auto *button = findChild<QPushButton *>(QString::fromLatin1(b.name));
-        button->setAccessibleName(button->text());
-        button->setAccessibleDescription(QString::fromLatin1(b.description));
+        // Its caption is its accessible name already.
+        findChild<QPushButton *>(QString::fromLatin1(b.name))
+            ->setAccessibleDescription(QString::fromLatin1(b.description));
     }
 }
 

@@ -34,14 +34,17 @@ private:
 
 namespace FileIo {
 
-enum class ReadStatus { Ok, Missing, Folder, NotRegular, Unreadable, TooLarge };
+enum class ReadStatus { Ok, Missing, Folder, NotRegular, Link, Unreadable, TooLarge };
 
-// Reads a whole regular file (following links). Anything else -- a folder, a
-// FIFO, a device, a socket -- is never opened for reading, so a wrong path can
-// never block or stream without end.
-// error, when given, receives the system's error number for Unreadable.
-ReadStatus readRegularFile(
-    const FilePath &path, QByteArray &contents, qint64 maxSize, int *error = nullptr);
+enum class Links { Follow, Refuse };
+
+// Reads a whole regular file, following links unless told to refuse a path
+// that is one (Link). Anything else -- a folder, a FIFO, a device, a socket --
+// is never opened for reading, so a wrong path can never block or stream
+// without end. error, when given, receives the system's error number for
+// Unreadable.
+ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 maxSize,
+    int *error = nullptr, Links links = Links::Follow);
 
 // The system's error number in plain words ("the disk is full").
 QString reasonFor(int error);
@@ -123,13 +126,14 @@ void setBeforeReplaceHook(std::function<void()> hook);
 // The folder that holds the running program, as the file system spells it.
 FilePath programFolder();
 
-// True when path itself is a symbolic link.
-bool isSymbolicLink(const FilePath &path);
-
 // Makes sure a folder is private to this user: created 0700 where missing,
 // closed to others (0700) where it is open to them; refused where it is a
 // symbolic link, not a folder, or belongs to another user.
 WriteResult makePrivateFolder(const FilePath &path);
+
+// $VARIABLE when it holds an absolute path, else $HOME/underHome; "" when
+// neither is set. The per-user folders of the XDG base directories.
+QString userFolder(const char *variable, const char *underHome);
 
 // Creates a folder (and missing parents) with the given mode, whatever the umask.
 WriteResult makeFolder(const FilePath &path, int mode);

@@ -56,6 +56,8 @@ QString reasonFor(ReadStatus status, int error)
         return QStringLiteral("it is a folder, not a file");
     case ReadStatus::NotRegular:
         return QStringLiteral("it is not an ordinary file");
+    case ReadStatus::Link:
+        return QStringLiteral("it is a symbolic link, which is not followed");
     case ReadStatus::Unreadable:
         return reasonFor(error);
     case ReadStatus::TooLarge:
@@ -188,7 +190,8 @@ ReadStatus readOpenFile(
 
 } // namespace Posix
 
-ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 maxSize, int *error)
+ReadStatus readRegularFile(
+    const FilePath &path, QByteArray &contents, qint64 maxSize, int *error, Links links)
 {
     int ignored = 0;
     int &lastError = error ? *error : ignored;
@@ -196,10 +199,13 @@ ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 ma
     if (path.isEmpty())
         return ReadStatus::Missing;
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    const int fd = ::open(path.native().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
+    const int fd = ::open(path.native().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | noFollow);
     struct stat st = {};
     if (fd < 0) {
         lastError = errno;
+        if (noFollow && lastError == ELOOP)
+            return ReadStatus::Link;
         if (::stat(path.native().constData(), &st) == 0 && !S_ISREG(st.st_mode))
             return S_ISDIR(st.st_mode) ? ReadStatus::Folder : ReadStatus::NotRegular; // a socket
         return lastError == ENOENT || lastError == ENOTDIR ? ReadStatus::Missing
@@ -239,6 +245,17 @@ FolderLock::~FolderLock()
         ::close(m_fd); // releases the lock
 }
 
+namespace {
+
+WriteResult fileInTheWay(const FilePath &folder)
+{
+    return WriteResult::failure(
+        QStringLiteral("Could not create the folder \"%1\": a file of that name is in the way.")
+            .arg(folder.display()));
+}
+
+} // namespace
+
 WriteResult makeFolder(const FilePath &path, int mode)
 {
     const QByteArray native = path.native();
@@ -246,9 +263,7 @@ WriteResult makeFolder(const FilePath &path, int mode)
     if (::stat(native.constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return WriteResult::success();
-        return WriteResult::failure(
-            QStringLiteral("Could not create the folder \"%1\": a file of that name is in the way.")
-                .arg(path.display()));
+        return fileInTheWay(path);
     }
     const QByteArray parent = Posix::folderOf(native);
     if (parent != native && parent != "/" && parent != ".") {
@@ -276,10 +291,13 @@ FilePath programFolder()
     return FilePath(QCoreApplication::applicationDirPath());
 }
 
-bool isSymbolicLink(const FilePath &path)
+QString userFolder(const char *variable, const char *underHome)
 {
-    struct stat st;
-    return ::lstat(path.native().constData(), &st) == 0 && S_ISLNK(st.st_mode);
+    const QString set = qEnvironmentVariable(variable);
+    if (set.startsWith(QLatin1Char('/')))
+        return set;
+    const QString home = qEnvironmentVariable("HOME");
+    return home.isEmpty() ? QString() : home + QLatin1Char('/') + QLatin1String(underHome);
 }
 
 WriteResult makePrivateFolder(const FilePath &path)
@@ -301,9 +319,7 @@ WriteResult makePrivateFolder(const FilePath &path)
     if (S_ISLNK(st.st_mode))
         return refused(QStringLiteral("it is a symbolic link, which the store does not follow"));
     if (!S_ISDIR(st.st_mode))
-        return WriteResult::failure(
-            QStringLiteral("Could not create the folder \"%1\": a file of that name is in the way.")
-                .arg(path.display()));
+        return fileInTheWay(path);
     if (st.st_uid != ::geteuid())
         return refused(QStringLiteral("it belongs to another user"));
     if ((st.st_mode & 07777) != 0700 && ::chmod(native.constData(), 0700) != 0)

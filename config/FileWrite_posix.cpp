@@ -107,9 +107,12 @@ private:
     WriteResult examine(Target &target) const;
     WriteResult readCurrent(
         const Target &target, QByteArray &contents, Identity &identity, bool &busy) const;
-    Attempt replaceByRename(const Target &target, const Identity &read, const QByteArray &data);
-    Attempt rewriteInPlace(
-        const Target &target, const Identity &read, const QByteArray &data, const QString &why);
+    // current: the contents as read, when they were (the backup copy of a
+    // rewrite in place is made of them, not of a second copy in memory).
+    Attempt replaceByRename(const Target &target, const Identity &read, const QByteArray *current,
+        const QByteArray &data);
+    Attempt rewriteInPlace(const Target &target, const Identity &read, const QByteArray *current,
+        const QByteArray &data, const QString &why);
     int newTemporary(const QByteArray &folder, QByteArray &name, int &error) const;
     bool nameTemporary(int fd, const QByteArray &folder, QByteArray &name, int &error) const;
     bool keepAttributes(int fd, const Target &target, bool &cannotKeep, int &error) const;
@@ -118,9 +121,6 @@ private:
     const FilePath &m_shown;
     const AtomicWriteOptions &m_options;
     QByteArray m_resolved;
-    // The contents as read, when they were: the backup copy is made of them
-    // rather than of a second copy in memory.
-    const QByteArray *m_current = nullptr;
 };
 
 WriteResult Writer::examine(Target &target) const
@@ -274,7 +274,8 @@ bool Writer::keepAttributes(int fd, const Target &target, bool &cannotKeep, int 
     return true;
 }
 
-Attempt Writer::replaceByRename(const Target &target, const Identity &read, const QByteArray &data)
+Attempt Writer::replaceByRename(
+    const Target &target, const Identity &read, const QByteArray *current, const QByteArray &data)
 {
     const QByteArray folder = folderOf(target.path);
     QByteArray name;
@@ -282,8 +283,8 @@ Attempt Writer::replaceByRename(const Target &target, const Identity &read, cons
     const int fd = newTemporary(folder, name, error);
     if (fd < 0) {
         if ((error == EACCES || error == EPERM) && target.exists)
-            return rewriteInPlace(
-                target, read, data, QStringLiteral("the folder does not allow a new file in it"));
+            return rewriteInPlace(target, read, current, data,
+                QStringLiteral("the folder does not allow a new file in it"));
         return {failure(reasonFor(error))};
     }
     bool cannotKeep = false;
@@ -292,7 +293,7 @@ Attempt Writer::replaceByRename(const Target &target, const Identity &read, cons
         ::close(fd);
         if (!name.isEmpty())
             ::unlink(name.constData());
-        return rewriteInPlace(target, read, data,
+        return rewriteInPlace(target, read, current, data,
             QStringLiteral("a new file could not keep the file's owner, ACL or attributes"));
     }
     ok = ok && writeAll(fd, data, 0, error);
@@ -335,8 +336,8 @@ QByteArray Writer::backupPath(const Target &target) const
 // A complete, flushed copy of the old file is made first, so that a crash, a
 // kill or a full disk at any moment leaves the old file, the new one, or the
 // old one in the copy; the copy is removed once the file is whole again.
-Attempt Writer::rewriteInPlace(
-    const Target &target, const Identity &read, const QByteArray &data, const QString &why)
+Attempt Writer::rewriteInPlace(const Target &target, const Identity &read,
+    const QByteArray *current, const QByteArray &data, const QString &why)
 {
     if (m_options.backupFolder.isEmpty())
         return {failure(why + QStringLiteral(", and there is no folder for a backup copy"))};
@@ -364,11 +365,11 @@ Attempt Writer::rewriteInPlace(
         return done({WriteResult::success(), true});
     QByteArray readNow;
     int error = 0;
-    if (!m_current
+    if (!current
         && (readOpenFile(fd, st.st_size, readNow, m_options.maxSize, error) != ReadStatus::Ok
             || readNow.size() != st.st_size))
         return done({failure(reasonFor(error))});
-    const QByteArray &old = m_current ? *m_current : readNow;
+    const QByteArray &old = current ? *current : readNow;
 
     AtomicWriteOptions copyOptions;
     copyOptions.forcedMode = 0600;
@@ -477,7 +478,6 @@ WriteResult Writer::run(const std::function<Change(const QByteArray &)> &change,
                 return failure(QStringLiteral(
                     "it is being written by another program; try again when that is done"));
         }
-        m_current = readFirst && target.exists ? &current : nullptr;
         const Change wanted = change(current);
         if (!wanted.error.isEmpty())
             return failure(wanted.error);
@@ -485,7 +485,8 @@ WriteResult Writer::run(const std::function<Change(const QByteArray &)> &change,
             return WriteResult::success();
         if (readFirst && beforeReplace())
             beforeReplace()();
-        const Attempt made = replaceByRename(target, read, wanted.contents);
+        const Attempt made = replaceByRename(
+            target, read, readFirst && target.exists ? &current : nullptr, wanted.contents);
         if (!made.again)
             return made.result;
         pause(20 * (attempt + 1));

@@ -22,11 +22,7 @@ FolderSettingsStore::FolderSettingsStore(const QString &root)
 
 QString FolderSettingsStore::defaultRoot()
 {
-    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.startsWith(QLatin1Char('/')))
-        return config;
-    const QString home = qEnvironmentVariable("HOME");
-    return home.isEmpty() ? QString() : home + QStringLiteral("/.config");
+    return FileIo::userFolder("XDG_CONFIG_HOME", ".config");
 }
 
 QString FolderSettingsStore::pathOf(
@@ -45,14 +41,10 @@ QString FolderSettingsStore::readSetting(
     const QString path = pathOf(application, section, key);
     if (path.isEmpty() || m_root.isEmpty())
         return {};
-    if (FileIo::isSymbolicLink(path)) {
-        problem = QStringLiteral("\"%1\" is a symbolic link, which the store does not follow")
-                      .arg(path);
-        return {};
-    }
     QByteArray bytes;
     int error = 0;
-    const FileIo::ReadStatus status = FileIo::readRegularFile(path, bytes, MaxValueBytes, &error);
+    const FileIo::ReadStatus status
+        = FileIo::readRegularFile(path, bytes, MaxValueBytes, &error, FileIo::Links::Refuse);
     if (status == FileIo::ReadStatus::Missing)
         return {};
     if (status == FileIo::ReadStatus::TooLarge) {

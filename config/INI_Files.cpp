@@ -379,10 +379,8 @@ FileIo::Change withValue(const QByteArray &contents, const QByteArray &section,
 
 QByteArray ReadIniValue(const FilePath &path, const QByteArray &section, const QByteArray &key)
 {
-    QByteArray contents;
-    if (FileIo::readRegularFile(path, contents, MaxFileBytes) != FileIo::ReadStatus::Ok)
-        return {};
-    return valueIn(contents, section, key);
+    QString unreadable; // reads as ""
+    return valueIn(readIniFile(path, unreadable), section, key);
 }
 
 QByteArray readIniFile(const FilePath &path, QString &error)
@@ -396,15 +394,9 @@ QByteArray readIniFile(const FilePath &path, QString &error)
 
 QByteArray backupFolder()
 {
-    // Per user, beside the program's other state (XDG base directories).
-    QByteArray state = qgetenv("XDG_STATE_HOME");
-    if (state.isEmpty() || !state.startsWith('/')) {
-        const QByteArray home = qgetenv("HOME");
-        if (home.isEmpty())
-            return {};
-        state = home + "/.local/state";
-    }
-    return state + "/Welcora/backups";
+    // Per user, beside the program's other state.
+    const QString state = FileIo::userFolder("XDG_STATE_HOME", ".local/state");
+    return state.isEmpty() ? QByteArray() : QFile::encodeName(state) + "/Welcora/backups";
 }
 
 WriteResult WriteIniValue(
