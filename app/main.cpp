@@ -1,5 +1,5 @@
 #include "DisplayCheck.h"
-#include "FolderSettingsStore.h"
+#include "SettingsStore.h"
 #include "Version.h"
 #include "setting.h"
 
@@ -13,8 +13,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(setting::applicationName());
     QApplication::setApplicationVersion(displayVersion());
 
-    FolderSettingsStore store(FolderSettingsStore::defaultRoot());
-    setting window(store);
+    const std::unique_ptr<SettingsStore> store = userSettingsStore();
+    setting window(*store);
     window.show();
     return app.exec();
 }

@@ -233,22 +233,21 @@ void setting::centreOnScreen()
             Qt::LeftToRight, Qt::AlignCenter, size(), where->availableGeometry()));
 }
 
-QString setting::read(
-    const QString &section, const QString &key, const QString &what, QStringList &problems) const
+QString setting::read(const StoreEntry &entry, const QWidget *box, QStringList &problems) const
 {
     QString problem;
-    const QString value = m_store.readSetting(applicationName(), section, key, problem);
+    const QString value = m_store.readSetting(entry, problem);
     if (!problem.isEmpty())
-        problems.append(QStringLiteral("%1 was not loaded: %2.").arg(what, problem));
+        problems.append(QStringLiteral("%1 was not loaded: %2.").arg(operatorName(box), problem));
     return value;
 }
 
-bool setting::write(const QString &section, const QString &key, const QString &value,
-    const QString &what, QStringList &errors)
+bool setting::write(
+    const StoreEntry &entry, const QString &value, const QWidget *box, QStringList &errors)
 {
-    const WriteResult result = m_store.WriteSetting(applicationName(), section, key, value);
+    const WriteResult result = m_store.WriteSetting(entry, value);
     if (!result.ok())
-        errors.append(QStringLiteral("%1 was not saved. %2").arg(what, result.error));
+        errors.append(QStringLiteral("%1 was not saved. %2").arg(operatorName(box), result.error));
     return result.ok();
 }
 
@@ -266,18 +265,13 @@ void setting::Load()
 {
     m_skin->apply(this);
     QStringList problems;
-    auto load = [&](const char *section, const char *key, QWidget *box) {
-        return read(
-            QString::fromLatin1(section), QString::fromLatin1(key), operatorName(box), problems);
-    };
-    const QString stored = load("setting", "message", m_message);
+    const QString stored = read(Store::Message, m_message, problems);
     if (!stored.isEmpty())
         m_message->setTemplate(stored);
-    m_iniFilePath->setText(load("setting", "IniFilePath", m_iniFilePath));
-    m_text6->setText(load("ODBC", "UserDBDatasource", m_text6));
-    m_text7->setText(load("ODBC", "UserDBLoginUser", m_text7));
-    m_text8->setText(load("ODBC", "UserDBLoginPasswd", m_text8));
-    m_text9->setText(load("setting", "ISPName", m_text9));
+    m_iniFilePath->setText(read(Store::IniFilePath, m_iniFilePath, problems));
+    for (const DatabaseBox &v : databaseBoxes())
+        v.box->setText(read(v.entry, v.box, problems));
+    m_text9->setText(read(Store::IspName, m_text9, problems));
     if (!problems.isEmpty()) {
         // Told once the window is up: its boxes show what a first start would.
         problems.append(QStringLiteral(
@@ -302,16 +296,14 @@ void setting::testMessage()
 void setting::reloadMessage()
 {
     QStringList problems;
-    m_message->setTemplate(read(
-        QStringLiteral("setting"), QStringLiteral("message"), operatorName(m_message), problems));
+    m_message->setTemplate(read(Store::Message, m_message, problems));
     showErrors(problems);
 }
 
 void setting::saveMessage()
 {
     QStringList errors;
-    write(QStringLiteral("setting"), QStringLiteral("message"), m_message->templateText(),
-        operatorName(m_message), errors);
+    write(Store::Message, m_message->templateText(), m_message, errors);
     showErrors(errors);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileIo.h"
+#include "StoreEntries.h"
 
 #include <QMainWindow>
 
@@ -26,7 +27,7 @@ public:
     explicit setting(SettingsStore &store, QWidget *parent = nullptr);
     ~setting() override;
 
-    static QString applicationName() { return QStringLiteral("Welcora"); }
+    static QString applicationName() { return Store::application(); }
 
     Skin *skin() const { return m_skin; }
     FileDialog *fileDialog() const { return m_cd1; }
@@ -53,22 +54,21 @@ private:
 
     // Reads one value; a stored value that cannot be used adds a line naming
     // 'what' and the reason to problems, and reads as "".
-    QString read(const QString &section, const QString &key, const QString &what,
-        QStringList &problems) const;
+    QString read(const StoreEntry &entry, const QWidget *box, QStringList &problems) const;
     QString operatorName(const QWidget *box) const;
 
-    // The user database boxes, each with its key in the "ODBC" sections of
-    // Zentaro.ini and of the store.
+    // The user database boxes, each with its entry in the store; the key is
+    // the same in the "ODBC" section of Zentaro.ini.
     struct DatabaseBox
     {
-        const char *key;
+        StoreEntry entry;
         QLineEdit *box;
     };
     std::array<DatabaseBox, 3> databaseBoxes() const;
     // Stores one value; on failure adds a line naming 'what' (as the operator
     // knows it) and the reason to errors.
-    bool write(const QString &section, const QString &key, const QString &value,
-        const QString &what, QStringList &errors);
+    bool write(
+        const StoreEntry &entry, const QString &value, const QWidget *box, QStringList &errors);
     void showErrors(const QStringList &errors);
 
     SettingsStore &m_store;

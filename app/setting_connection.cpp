@@ -8,11 +8,11 @@
 #include "INI_Files.h"
 #include "PasswordBox.h"
 #include "SettingsStore.h"
+#include "SystemText.h"
 
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QStringDecoder>
 
 #include <optional>
 
@@ -21,23 +21,19 @@ namespace {
 // What Zentaro writes where it does not show the password.
 const QString PasswordPlaceholder = QStringLiteral("+@");
 
-// The value as text, or nothing where it is not UTF-8: shown with
-// replacement characters, a password would be saved wrongly.
-std::optional<QString> odbcValue(const QByteArray &contents, const char *key)
+// The value as text, or nothing where it is not valid in the system's text:
+// shown with replacement characters, a password would be saved wrongly.
+std::optional<QString> odbcValue(const QByteArray &contents, const StoreEntry &entry)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString value = utf8.decode(INI_Files::valueIn(contents, "ODBC", key));
-    if (utf8.hasError())
-        return std::nullopt;
-    return value;
+    return SystemText::decode(INI_Files::valueIn(contents, "ODBC", entry.key));
 }
 
 } // namespace
 
 std::array<setting::DatabaseBox, 3> setting::databaseBoxes() const
 {
-    return {{{"UserDBDatasource", m_text6}, {"UserDBLoginUser", m_text7},
-        {"UserDBLoginPasswd", m_text8}}};
+    return {{{Store::DataSource, m_text6}, {Store::LoginUser, m_text7},
+        {Store::LoginPassword, m_text8}}};
 }
 
 void setting::browse()
@@ -53,18 +49,18 @@ void setting::discover()
 {
     const QString path = m_iniFilePath->text();
     QStringList errors;
-    write(QStringLiteral("setting"), QStringLiteral("IniFilePath"), path,
-        operatorName(m_iniFilePath), errors);
+    write(Store::IniFilePath, path, m_iniFilePath, errors);
     QString unreadable;
     const QByteArray contents = INI_Files::readIniFile(path, unreadable);
     for (const DatabaseBox &v : databaseBoxes()) {
-        const std::optional<QString> value = odbcValue(contents, v.key);
+        const std::optional<QString> value = odbcValue(contents, v.entry);
         v.box->setText(value.value_or(QString()));
         if (!value) {
-            errors.append(QStringLiteral("The value of %1 in \"%2\" is not UTF-8 text (it may "
-                                         "be in a Windows code page), so the \"%3\" box was "
-                                         "left empty rather than show it wrongly.")
-                              .arg(QLatin1String(v.key), path, v.box->accessibleName()));
+            errors.append(QStringLiteral("The value of %1 in \"%2\" is not %3 text (it may be "
+                                         "in another encoding), so the \"%4\" box was left "
+                                         "empty rather than show it wrongly.")
+                              .arg(QLatin1String(v.entry.key), path, SystemText::name(),
+                                  v.box->accessibleName()));
         }
     }
     showErrors(errors);
@@ -99,12 +95,10 @@ void setting::saveConfiguration()
     QStringList errors;
     QStringList saved;
     for (const DatabaseBox &v : databaseBoxes()) {
-        if (write(QStringLiteral("ODBC"), QString::fromLatin1(v.key), v.box->text(),
-                operatorName(v.box), errors))
+        if (write(v.entry, v.box->text(), v.box, errors))
             saved.append(operatorName(v.box));
     }
-    if (write(QStringLiteral("setting"), QStringLiteral("ISPName"), m_text9->text(),
-            operatorName(m_text9), errors))
+    if (write(Store::IspName, m_text9->text(), m_text9, errors))
         saved.append(operatorName(m_text9));
 
     const QString notChanged = QStringLiteral("Zentaro.ini was not changed");
@@ -115,9 +109,13 @@ void setting::saveConfiguration()
                           .arg(notChanged, m_iniFilePath->accessibleName()));
     } else if (!command.error.isEmpty()) {
         errors.append(QStringLiteral("%1. %2").arg(notChanged, command.error));
+    } else if (const std::optional<QByteArray> line = SystemText::encode(command.line); !line) {
+        errors.append(QStringLiteral("%1. The program's folder \"%2\" has characters that %3 "
+                                     "cannot hold, in which Zentaro.ini is written.")
+                          .arg(notChanged, m_programFolder.display(), SystemText::name()));
     } else {
-        const WriteResult written = INI_Files::WriteIniValue(
-            m_iniFilePath->text(), "Options", "AccountingScript", command.line.toUtf8());
+        const WriteResult written
+            = INI_Files::WriteIniValue(m_iniFilePath->text(), "Options", "AccountingScript", *line);
         if (!written.ok())
             errors.append(QStringLiteral("%1. %2").arg(notChanged, written.error));
     }

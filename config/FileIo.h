@@ -9,14 +9,24 @@
 #include <functional>
 
 // The file-system operations both stores are built on. Everything that is
-// specific to the operating system lives behind these few functions.
+// specific to the operating system lives behind these few functions, with
+// one implementation per platform (FileIo_posix.cpp and FileWrite_posix.cpp,
+// FileIo_windows.cpp), chosen by the build.
+
+namespace FileIo {
+// A path from the window as the file system spells it, and back for display.
+QByteArray encodePath(const QString &path);
+QString decodePath(const QByteArray &native);
+} // namespace FileIo
+
 // A path as the file system spells it: bytes on Linux, which need not be
-// UTF-8. Made from a QString where the path came from the window.
+// UTF-8; UTF-8 on Windows, whose paths are UTF-16. Made from a QString where
+// the path came from the window.
 class FilePath
 {
 public:
     FilePath(const QString &path) // NOLINT: implicit on purpose
-        : m_native(QFile::encodeName(path))
+        : m_native(FileIo::encodePath(path))
     { }
     static FilePath fromNative(const QByteArray &bytes)
     {
@@ -25,7 +35,7 @@ public:
         return path;
     }
     const QByteArray &native() const { return m_native; }
-    QString display() const { return QFile::decodeName(m_native); }
+    QString display() const { return FileIo::decodePath(m_native); }
     bool isEmpty() const { return m_native.isEmpty(); }
 
 private:
@@ -41,29 +51,26 @@ enum class Links { Follow, Refuse };
 // Reads a whole regular file, following links unless told to refuse a path
 // that is one (Link). Anything else -- a folder, a FIFO, a device, a socket --
 // is never opened for reading, so a wrong path can never block or stream
-// without end. error, when given, receives the system's error number for
-// Unreadable.
+// without end. reason, when given, says in plain words why the contents
+// could not be read ("" for Ok).
 ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 maxSize,
-    int *error = nullptr, Links links = Links::Follow);
-
-// The system's error number in plain words ("the disk is full").
-QString reasonFor(int error);
-// Why a read did not give a file's contents, in plain words; "" for Ok.
-QString reasonFor(ReadStatus status, int error);
+    QString *reason = nullptr, Links links = Links::Follow);
 
 // "Could not write "<path>": <reason>." -- or, for an empty path, that none was given.
 WriteResult writeFailure(const FilePath &path, const QString &reason);
 
 struct AtomicWriteOptions
 {
-    // Mode for the written file; -1 keeps the mode of the file being replaced
-    // (or gives a new file the usual 0666 less the umask).
-    int forcedMode = -1;
+    // Make the written file readable and writable by its owner alone; when
+    // false, it keeps the access of the file it replaces (a new file gets
+    // the usual access of a new file).
+    bool ownerOnly = false;
     // Follow symbolic links and replace the file they finally point to; when
     // false, a link is refused.
     bool followLinks = true;
-    // Refuse to replace a file its permissions protect. A file that has no
-    // write bit for anyone counts as read-only, even for root.
+    // Refuse to replace a file its permissions protect. A read-only file
+    // (the read-only attribute; no write bit for anyone) counts as such even
+    // for root or an administrator.
     bool respectFilePermissions = true;
     // Where a rename cannot keep what the file needs (the folder refuses a new
     // file, or the replacement could not keep the file's owner, ACL or
@@ -115,7 +122,7 @@ public:
     bool busy() const { return m_busy; }
 
 private:
-    int m_fd = -1;
+    qintptr m_handle = -1; // the platform's handle of the lock
     bool m_busy = false;
 };
 
@@ -126,16 +133,9 @@ void setBeforeReplaceHook(std::function<void()> hook);
 // The folder that holds the running program, as the file system spells it.
 FilePath programFolder();
 
-// Makes sure a folder is private to this user: created 0700 where missing,
-// closed to others (0700) where it is open to them; refused where it is a
-// symbolic link, not a folder, or belongs to another user.
-WriteResult makePrivateFolder(const FilePath &path);
-
-// $VARIABLE when it holds an absolute path, else $HOME/underHome; "" when
-// neither is set. The per-user folders of the XDG base directories.
-QString userFolder(const char *variable, const char *underHome);
-
-// Creates a folder (and missing parents) with the given mode, whatever the umask.
-WriteResult makeFolder(const FilePath &path, int mode);
+// Where this user's state of the program is kept (backup copies among it):
+// $XDG_STATE_HOME/Welcora, or ~/.local/state/Welcora, on Linux;
+// %LOCALAPPDATA%\Welcora on Windows. "" when the system names no such place.
+QString stateFolder();
 
 } // namespace FileIo

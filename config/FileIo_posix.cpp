@@ -1,9 +1,12 @@
 #include "FileIo.h"
 
 #include "PosixFiles.h"
+#include "SystemText.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <cerrno>
 #include <climits>
@@ -15,6 +18,16 @@
 #include <unistd.h>
 
 namespace FileIo {
+
+QByteArray encodePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+QString decodePath(const QByteArray &native)
+{
+    return QFile::decodeName(native);
+}
 
 QString reasonFor(int error)
 {
@@ -64,14 +77,6 @@ QString reasonFor(ReadStatus status, int error)
         return QStringLiteral("the file is larger than 256 MB, too large for an INI file");
     }
     return {};
-}
-
-WriteResult writeFailure(const FilePath &path, const QString &reason)
-{
-    if (path.isEmpty())
-        return WriteResult::failure(QStringLiteral("Could not write the file: no path was given."));
-    return WriteResult::failure(
-        QStringLiteral("Could not write \"%1\": %2.").arg(path.display(), reason));
 }
 
 namespace Posix {
@@ -191,10 +196,18 @@ ReadStatus readOpenFile(
 } // namespace Posix
 
 ReadStatus readRegularFile(
-    const FilePath &path, QByteArray &contents, qint64 maxSize, int *error, Links links)
+    const FilePath &path, QByteArray &contents, qint64 maxSize, QString *reason, Links links)
 {
-    int ignored = 0;
-    int &lastError = error ? *error : ignored;
+    int error = 0;
+    const ReadStatus status = readRegularFile(path, contents, maxSize, error, links);
+    if (reason)
+        *reason = reasonFor(status, error);
+    return status;
+}
+
+ReadStatus readRegularFile(
+    const FilePath &path, QByteArray &contents, qint64 maxSize, int &lastError, Links links)
+{
     contents.clear();
     if (path.isEmpty())
         return ReadStatus::Missing;
@@ -224,12 +237,13 @@ FolderLock::FolderLock(const QByteArray &folder)
 {
     // A folder we cannot open is one we will not be able to write in either;
     // the write itself reports that.
-    m_fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd < 0)
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_handle = fd;
+    if (fd < 0)
         return;
     // Writers hold the lock for milliseconds; give up after ten seconds.
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return;
         if (errno != EWOULDBLOCK && errno != EINTR)
             return; // no locking on this file system: go on without
@@ -241,8 +255,8 @@ FolderLock::FolderLock(const QByteArray &folder)
 
 FolderLock::~FolderLock()
 {
-    if (m_fd >= 0)
-        ::close(m_fd); // releases the lock
+    if (m_handle >= 0)
+        ::close(int(m_handle)); // releases the lock
 }
 
 namespace {
@@ -256,8 +270,9 @@ WriteResult fileInTheWay(const FilePath &folder)
 
 } // namespace
 
-WriteResult makeFolder(const FilePath &path, int mode)
+WriteResult makePrivateFolders(const FilePath &path)
 {
+    const mode_t mode = 0700;
     const QByteArray native = path.native();
     struct stat st;
     if (::stat(native.constData(), &st) == 0) {
@@ -267,11 +282,11 @@ WriteResult makeFolder(const FilePath &path, int mode)
     }
     const QByteArray parent = Posix::folderOf(native);
     if (parent != native && parent != "/" && parent != ".") {
-        if (WriteResult made = makeFolder(FilePath::fromNative(parent), mode); !made.ok())
+        if (WriteResult made = makePrivateFolders(FilePath::fromNative(parent)); !made.ok())
             return made;
     }
-    if (::mkdir(native.constData(), mode_t(mode)) == 0) {
-        ::chmod(native.constData(), mode_t(mode)); // the umask must not widen or narrow it
+    if (::mkdir(native.constData(), mode) == 0) {
+        ::chmod(native.constData(), mode); // the umask must not widen or narrow it
         return WriteResult::success();
     }
     if (errno == EEXIST)
@@ -289,6 +304,12 @@ FilePath programFolder()
     if (length > 0 && length < self.size())
         return FilePath::fromNative(Posix::folderOf(self.left(length)));
     return FilePath(QCoreApplication::applicationDirPath());
+}
+
+QString stateFolder()
+{
+    const QString state = userFolder("XDG_STATE_HOME", ".local/state");
+    return state.isEmpty() ? QString() : state + QStringLiteral("/Welcora");
 }
 
 QString userFolder(const char *variable, const char *underHome)
@@ -328,3 +349,86 @@ WriteResult makePrivateFolder(const FilePath &path)
 }
 
 } // namespace FileIo
+
+namespace SystemText {
+namespace {
+
+bool isContinuation(uchar c)
+{
+    return (c & 0xC0) == 0x80;
+}
+
+// Length of the valid UTF-8 sequence at text[at], or 0 if there is none.
+qsizetype utf8SequenceAt(const QByteArray &text, qsizetype at)
+{
+    const uchar lead = uchar(text[at]);
+    qsizetype length = 0;
+    uchar low = 0x80;
+    uchar high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size())
+        return 0;
+    const uchar second = uchar(text[at + 1]);
+    if (second < low || second > high)
+        return 0;
+    for (qsizetype i = 2; i < length; ++i) {
+        if (!isContinuation(uchar(text[at + i])))
+            return 0;
+    }
+    return length;
+}
+
+} // namespace
+
+qsizetype boundaryBefore(const QByteArray &text, qsizetype limit)
+{
+    if (text.size() <= limit)
+        return text.size();
+    qsizetype cut = limit;
+    for (qsizetype start = cut - 1; start >= 0 && start >= cut - 3; --start) {
+        if (isContinuation(uchar(text[start])))
+            continue;
+        const qsizetype length = utf8SequenceAt(text, start);
+        if (length > 0 && start + length > cut)
+            cut = start;
+        break;
+    }
+    return cut;
+}
+
+std::optional<QString> decode(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QByteArray> encode(const QString &text)
+{
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    QByteArray bytes = utf8.encode(text);
+    if (utf8.hasError())
+        return std::nullopt; // a lone surrogate
+    return bytes;
+}
+
+QString name()
+{
+    return QStringLiteral("UTF-8");
+}
+
+} // namespace SystemText

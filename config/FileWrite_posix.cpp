@@ -231,9 +231,9 @@ bool Writer::nameTemporary(int fd, const QByteArray &folder, QByteArray &name, i
 bool Writer::keepAttributes(int fd, const Target &target, bool &cannotKeep, int &error) const
 {
     cannotKeep = false;
-    const mode_t mode = m_options.forcedMode >= 0 ? mode_t(m_options.forcedMode)
-        : target.exists                           ? (target.st.st_mode & 07777)
-                                                  : (0666 & ~currentUmask());
+    const mode_t mode = m_options.ownerOnly ? mode_t(0600)
+        : target.exists                     ? (target.st.st_mode & 07777)
+                                            : (0666 & ~currentUmask());
     if (target.exists && (target.st.st_uid != ::geteuid() || target.st.st_gid != ::getegid())
         && ::fchown(fd, target.st.st_uid, target.st.st_gid) != 0) {
         cannotKeep = errno == EPERM;
@@ -244,7 +244,7 @@ bool Writer::keepAttributes(int fd, const Target &target, bool &cannotKeep, int 
         error = errno;
         return false;
     }
-    if (!target.exists || m_options.forcedMode >= 0)
+    if (!target.exists || m_options.ownerOnly)
         return true;
     // A default ACL of the folder may have given the new file an ACL of its own.
     ::fremovexattr(fd, "system.posix_acl_access");
@@ -350,7 +350,7 @@ Attempt Writer::rewriteInPlace(const Target &target, const Identity &read,
                                        "back over it if it is damaged, then delete the copy")
                             .arg(backupShown))};
     }
-    if (WriteResult made = makeFolder(FilePath::fromNative(m_options.backupFolder), 0700);
+    if (WriteResult made = makePrivateFolders(FilePath::fromNative(m_options.backupFolder));
         !made.ok())
         return {failure(why + QStringLiteral(", and no backup copy could be made: ") + made.error)};
 
@@ -372,7 +372,7 @@ Attempt Writer::rewriteInPlace(const Target &target, const Identity &read,
     const QByteArray &old = current ? *current : readNow;
 
     AtomicWriteOptions copyOptions;
-    copyOptions.forcedMode = 0600;
+    copyOptions.ownerOnly = true;
     copyOptions.followLinks = false;
     if (WriteResult copied = writeAtomically(FilePath::fromNative(backup), old, copyOptions);
         !copied.ok())

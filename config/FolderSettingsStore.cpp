@@ -1,6 +1,7 @@
 #include "FolderSettingsStore.h"
 
 #include "FileIo.h"
+#include "PosixFiles.h"
 
 #include <QStringDecoder>
 
@@ -44,7 +45,7 @@ QString FolderSettingsStore::readSetting(
     QByteArray bytes;
     int error = 0;
     const FileIo::ReadStatus status
-        = FileIo::readRegularFile(path, bytes, MaxValueBytes, &error, FileIo::Links::Refuse);
+        = FileIo::readRegularFile(path, bytes, MaxValueBytes, error, FileIo::Links::Refuse);
     if (status == FileIo::ReadStatus::Missing)
         return {};
     if (status == FileIo::ReadStatus::TooLarge) {
@@ -80,7 +81,7 @@ WriteResult FolderSettingsStore::WriteSetting(
         return WriteResult::failure(
             QStringLiteral("Could not save settings: there is no configuration folder (neither "
                            "XDG_CONFIG_HOME nor HOME is set)."));
-    if (WriteResult made = FileIo::makeFolder(m_root, 0700); !made.ok())
+    if (WriteResult made = FileIo::makePrivateFolders(m_root); !made.ok())
         return made;
     for (const QString &folder : {m_root + QLatin1Char('/') + application,
              m_root + QLatin1Char('/') + application + QLatin1Char('/') + section}) {
@@ -88,10 +89,15 @@ WriteResult FolderSettingsStore::WriteSetting(
             return made;
     }
     FileIo::AtomicWriteOptions options;
-    options.forcedMode = 0600;
+    options.ownerOnly = true;
     options.followLinks = false;
     // The store's files are ours: a value is replaced (and its file made 0600
     // again) whatever its permission bits say.
     options.respectFilePermissions = false;
     return FileIo::writeAtomically(path, value.toUtf8(), options);
+}
+
+std::unique_ptr<SettingsStore> userSettingsStore()
+{
+    return std::make_unique<FolderSettingsStore>(FolderSettingsStore::defaultRoot());
 }

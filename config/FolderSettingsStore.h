@@ -22,6 +22,8 @@ public:
     // Where a value lives; empty when a name cannot safely be a file name.
     QString pathOf(const QString &application, const QString &section, const QString &key) const;
 
+    using SettingsStore::readSetting;
+    using SettingsStore::WriteSetting;
     QString readSetting(const QString &application, const QString &section, const QString &key,
         QString &problem) const override;
     WriteResult WriteSetting(const QString &application, const QString &section, const QString &key,

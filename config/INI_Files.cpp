@@ -2,6 +2,7 @@
 
 #include "FileIo.h"
 #include "IniScanner.h"
+#include "SystemText.h"
 
 #include <QStringDecoder>
 
@@ -32,58 +33,11 @@ QByteArray withoutSpaces(const QByteArray &name)
     return name.mid(begin, end - begin);
 }
 
-bool isContinuation(uchar c)
-{
-    return (c & 0xC0) == 0x80;
-}
-
-// Length of the valid UTF-8 sequence at text[at], or 0 if there is none.
-qsizetype utf8SequenceAt(const QByteArray &text, qsizetype at)
-{
-    const uchar lead = uchar(text[at]);
-    qsizetype length = 0;
-    uchar low = 0x80;
-    uchar high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size())
-        return 0;
-    const uchar second = uchar(text[at + 1]);
-    if (second < low || second > high)
-        return 0;
-    for (qsizetype i = 2; i < length; ++i) {
-        if (!isContinuation(uchar(text[at + i])))
-            return 0;
-    }
-    return length;
-}
-
-// At most MaxValueBytes, never splitting a valid UTF-8 character.
+// At most MaxValueBytes, never splitting a character of the system's text.
 QByteArray limited(QByteArray value)
 {
-    if (value.size() <= MaxValueBytes)
-        return value;
-    qsizetype cut = MaxValueBytes;
-    for (qsizetype start = cut - 1; start >= 0 && start >= cut - 3; --start) {
-        if (isContinuation(uchar(value[start])))
-            continue;
-        const qsizetype length = utf8SequenceAt(value, start);
-        if (length > 0 && start + length > cut)
-            cut = start;
-        break;
-    }
-    value.truncate(cut);
+    if (value.size() > MaxValueBytes)
+        value.truncate(SystemText::boundaryBefore(value, MaxValueBytes));
     return value;
 }
 
@@ -95,14 +49,13 @@ Units<uchar> toUnits(const QByteArray &text)
     return Units<uchar>(text.cbegin(), text.cend());
 }
 
-// UTF-16 units of UTF-8 text; false if the text is not valid UTF-8.
+// UTF-16 units of the system's 8-bit text; false if the bytes are not valid in it.
 bool toUnits(const QByteArray &text, Units<char16_t> &units)
 {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString decoded = decoder(text);
-    if (decoder.hasError())
+    const std::optional<QString> decoded = SystemText::decode(text);
+    if (!decoded)
         return false;
-    units.assign(decoded.utf16(), decoded.utf16() + decoded.size());
+    units.assign(decoded->utf16(), decoded->utf16() + decoded->size());
     return true;
 }
 
@@ -120,9 +73,11 @@ QByteArray valueBytes(const uchar *text, qsizetype size)
     return QByteArray(reinterpret_cast<const char *>(text), size);
 }
 
+// A value of a UTF-16 file as the system's 8-bit text; "" where that text
+// cannot hold it (a character outside the code page, a lone surrogate).
 QByteArray valueBytes(const char16_t *text, qsizetype size)
 {
-    return QString::fromUtf16(text, size).toUtf8();
+    return SystemText::encode(QString::fromUtf16(text, size)).value_or(QByteArray());
 }
 
 template<typename Unit>
@@ -354,8 +309,9 @@ FileIo::Change withValue(const QByteArray &contents, const QByteArray &section,
         Units<char16_t> valueUnits;
         if (!toUnits(sectionName, sectionUnits) || !toUnits(keyName, keyUnits)
             || !toUnits(written, valueUnits)) {
-            edit.error = QStringLiteral(
-                "the text is not valid UTF-8, so it cannot be stored in this UTF-16 file");
+            edit.error = QStringLiteral("the text is not valid %1, so it cannot be stored in "
+                                        "this UTF-16 file")
+                             .arg(SystemText::name());
             return edit;
         }
         const Units<char16_t> units = unitsOfUtf16Le(contents);
@@ -386,17 +342,15 @@ QByteArray ReadIniValue(const FilePath &path, const QByteArray &section, const Q
 QByteArray readIniFile(const FilePath &path, QString &error)
 {
     QByteArray contents;
-    int code = 0;
-    const FileIo::ReadStatus status = FileIo::readRegularFile(path, contents, MaxFileBytes, &code);
-    error = FileIo::reasonFor(status, code);
+    FileIo::readRegularFile(path, contents, MaxFileBytes, &error);
     return contents;
 }
 
 QByteArray backupFolder()
 {
     // Per user, beside the program's other state.
-    const QString state = FileIo::userFolder("XDG_STATE_HOME", ".local/state");
-    return state.isEmpty() ? QByteArray() : QFile::encodeName(state) + "/Welcora/backups";
+    const QString state = FileIo::stateFolder();
+    return state.isEmpty() ? QByteArray() : FilePath(state + QStringLiteral("/backups")).native();
 }
 
 WriteResult WriteIniValue(

@@ -7,7 +7,8 @@
 #include <QString>
 
 // Reading and writing single entries of another program's INI file, exactly
-// as the Windows profile functions see them. Text is UTF-8 on our side; the
+// as the Windows profile functions see them. Text is the system's 8-bit text
+// on our side (SystemText: UTF-8 on Linux, the ANSI code page on Windows); the
 // file keeps its own encoding and every byte a change does not need.
 namespace INI_Files {
 
@@ -28,7 +29,7 @@ WriteResult WriteIniValue(const FilePath &path, const QByteArray &section, const
     const QByteArray &value);
 
 // Where backup copies of files rewritten in place are kept while they are
-// rewritten: $XDG_STATE_HOME/Welcora/backups (~/.local/state/...).
+// rewritten: FileIo::stateFolder()/backups.
 QByteArray backupFolder();
 
 // The whole file, for several lookups with valueIn; when it cannot be read

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "StoreEntries.h"
 #include "WriteResult.h"
 
 #include <QString>
+
+#include <memory>
 
 // The per-user store of string values that this program shares with the
 // sender. Values are addressed by application, section and key, exactly as
@@ -25,4 +28,24 @@ public:
     virtual WriteResult WriteSetting(const QString &application, const QString &section,
         const QString &key, const QString &value)
         = 0;
+
+    // One of this program's own entries, under its application name.
+    QString ReadSetting(const StoreEntry &entry) const
+    {
+        return ReadSetting(Store::application(), entry.sectionName(), entry.keyName());
+    }
+    QString readSetting(const StoreEntry &entry, QString &problem) const
+    {
+        return readSetting(Store::application(), entry.sectionName(), entry.keyName(), problem);
+    }
+    WriteResult WriteSetting(const StoreEntry &entry, const QString &value)
+    {
+        return WriteSetting(Store::application(), entry.sectionName(), entry.keyName(), value);
+    }
 };
+
+// This user's store, the one the sender reads: folders under
+// $XDG_CONFIG_HOME on Linux (FolderSettingsStore), the registry area of the
+// application-settings functions on Windows (RegistrySettingsStore). The
+// build picks the platform's.
+std::unique_ptr<SettingsStore> userSettingsStore();

@@ -212,14 +212,15 @@ void TestCrashSafety::readersNeverSeeHalfAValue()
     FolderSettingsStore store(dir.path());
     const QString a = QString(300000, QLatin1Char('a')) + "\r\n";
     const QString b = QString(100000, QChar(0x0628)); // two bytes each in UTF-8
-    QVERIFY(store.WriteSetting("Welcora", "setting", "message", a).ok());
-    const QByteArray file = QFile::encodeName(store.pathOf("Welcora", "setting", "message"));
+    QVERIFY(store.WriteSetting(Store::Message, a).ok());
+    const QByteArray file
+        = QFile::encodeName(store.pathOf(Store::application(), "setting", "message"));
 
     std::atomic<bool> done = false;
     std::atomic<int> failures = 0;
     std::thread writer([&] {
         for (int i = 0; i < 1000; ++i) {
-            if (!store.WriteSetting("Welcora", "setting", "message", i % 2 ? a : b).ok())
+            if (!store.WriteSetting(Store::Message, i % 2 ? a : b).ok())
                 ++failures;
         }
         done = true;
@@ -328,12 +329,12 @@ void TestCrashSafety::leftoversNeverGetInTheWay()
     QVERIFY(!QFile::exists(dir.filePath(".welcora-q1w2e3")));
 
     FolderSettingsStore store(dir.filePath("config"));
-    QVERIFY(store.WriteSetting("Welcora", "setting", "message", "first").ok());
+    QVERIFY(store.WriteSetting(Store::Message, "first").ok());
     TestFiles::write(dir.filePath("config/Welcora/setting/.message.q1w2e3"), "half");
     TestFiles::write(dir.filePath("config/Welcora/setting/.welcora-a1b2c3"), "half");
-    QCOMPARE(store.ReadSetting("Welcora", "setting", "message"), QString("first"));
-    QVERIFY(store.WriteSetting("Welcora", "setting", "message", "second").ok());
-    QCOMPARE(store.ReadSetting("Welcora", "setting", "message"), QString("second"));
+    QCOMPARE(store.ReadSetting(Store::Message), QString("first"));
+    QVERIFY(store.WriteSetting(Store::Message, "second").ok());
+    QCOMPARE(store.ReadSetting(Store::Message), QString("second"));
     QVERIFY(!QFile::exists(dir.filePath("config/Welcora/setting/.welcora-a1b2c3")));
 }
 

@@ -49,7 +49,7 @@ void TestSettingsStore::firstRunReadsEmpty()
     FolderSettingsStore store(dir.path());
     for (const char *key : {"message", "IniFilePath", "ISPName"})
         QCOMPARE(store.ReadSetting("Welcora", "setting", key), QString());
-    QCOMPARE(store.ReadSetting("Welcora", "ODBC", "UserDBLoginPasswd"), QString());
+    QCOMPARE(store.ReadSetting(Store::LoginPassword), QString());
     QCOMPARE(TestFiles::entries(dir.path()), QStringList());
 }
 
@@ -69,10 +69,10 @@ void TestSettingsStore::roundTripExactBytes()
     QFETCH(QString, value);
     QTemporaryDir dir;
     FolderSettingsStore store(dir.path());
-    const WriteResult result = store.WriteSetting("Welcora", "setting", "message", value);
+    const WriteResult result = store.WriteSetting(Store::Message, value);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(TestFiles::read(dir.filePath("Welcora/setting/message")), value.toUtf8());
-    QCOMPARE(store.ReadSetting("Welcora", "setting", "message"), value);
+    QCOMPARE(store.ReadSetting(Store::Message), value);
     QCOMPARE(TestFiles::entries(dir.filePath("Welcora/setting")), QStringList {"message"});
 }
 
@@ -80,7 +80,7 @@ void TestSettingsStore::namesAreCaseSensitive()
 {
     QTemporaryDir dir;
     FolderSettingsStore store(dir.path());
-    QVERIFY(store.WriteSetting("Welcora", "ODBC", "UserDBLoginUser", "sa").ok());
+    QVERIFY(store.WriteSetting(Store::LoginUser, "sa").ok());
     QCOMPARE(store.ReadSetting("Welcora", "odbc", "UserDBLoginUser"), QString());
     QCOMPARE(store.ReadSetting("Welcora", "ODBC", "userdbloginuser"), QString());
     QCOMPARE(TestFiles::read(dir.filePath("Welcora/ODBC/UserDBLoginUser")), QByteArray("sa"));
@@ -102,13 +102,13 @@ void TestSettingsStore::privatePermissions()
     QTemporaryDir dir;
     const mode_t old = ::umask(mode_t(umask));
     FolderSettingsStore store(dir.filePath("config"));
-    const bool written = store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "secret").ok();
+    const bool written = store.WriteSetting(Store::LoginPassword, "secret").ok();
     // An existing value and folders that lost their protection get it back.
     const QString file = dir.filePath("config/Welcora/ODBC/UserDBLoginPasswd");
     ::chmod(QFile::encodeName(file).constData(), 0644);
     for (const char *folder : {"config/Welcora/ODBC", "config/Welcora"})
         ::chmod(QFile::encodeName(dir.filePath(folder)).constData(), mode_t(folderMode));
-    const bool rewritten = store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "new").ok();
+    const bool rewritten = store.WriteSetting(Store::LoginPassword, "new").ok();
     ::umask(old);
     QVERIFY(written && rewritten);
     QCOMPARE(modeOf(dir.filePath("config/Welcora")), 0700);
@@ -131,10 +131,10 @@ void TestSettingsStore::defaultRootFollowsXdg()
     qputenv("HOME", home);
     QCOMPARE(root, QString());
     FolderSettingsStore nowhere(root);
-    const WriteResult result = nowhere.WriteSetting("Welcora", "setting", "ISPName", "x");
+    const WriteResult result = nowhere.WriteSetting(Store::IspName, "x");
     QVERIFY2(result.error.contains("no configuration folder (neither XDG_CONFIG_HOME nor HOME"),
         qPrintable(result.error));
-    QCOMPARE(nowhere.ReadSetting("Welcora", "setting", "ISPName"), QString());
+    QCOMPARE(nowhere.ReadSetting(Store::IspName), QString());
 }
 
 void TestSettingsStore::neverThroughALinkNorAnotherUsersFolder_data()
@@ -159,7 +159,7 @@ void TestSettingsStore::neverThroughALinkNorAnotherUsersFolder()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     FolderSettingsStore store(dir.filePath("config"));
-    QVERIFY(store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "old").ok());
+    QVERIFY(store.WriteSetting(Store::LoginPassword, "old").ok());
     QVERIFY(QDir().mkpath(dir.filePath("elsewhere/ODBC")));
     TestFiles::write(dir.filePath("elsewhere/victim"), "victim");
     if (!link.isEmpty()) {
@@ -177,13 +177,13 @@ void TestSettingsStore::neverThroughALinkNorAnotherUsersFolder()
                      65534),
             0);
     }
-    const WriteResult result = store.WriteSetting("Welcora", "ODBC", "UserDBLoginPasswd", "secret");
+    const WriteResult result = store.WriteSetting(Store::LoginPassword, "secret");
     QVERIFY(!result.ok());
     QVERIFY2(result.error.contains(reason), qPrintable(result.error));
     QCOMPARE(TestFiles::read(dir.filePath("elsewhere/victim")), QByteArray("victim"));
     QCOMPARE(TestFiles::entries(dir.filePath("elsewhere/ODBC")), QStringList());
     QString problem;
-    const QString read = store.readSetting("Welcora", "ODBC", "UserDBLoginPasswd", problem);
+    const QString read = store.readSetting(Store::LoginPassword, problem);
     if (link.endsWith("Passwd")) {
         QCOMPARE(read, QString());
         QVERIFY2(problem.contains("symbolic link"), qPrintable(problem));
@@ -205,10 +205,10 @@ void TestSettingsStore::unusableValuesAreNotLoaded()
     QFETCH(QString, problem);
     QTemporaryDir dir;
     FolderSettingsStore store(dir.path());
-    QVERIFY(store.WriteSetting("Welcora", "setting", "message", "x").ok());
+    QVERIFY(store.WriteSetting(Store::Message, "x").ok());
     TestFiles::write(dir.filePath("Welcora/setting/message"), bytes);
     QString said;
-    const QString value = store.readSetting("Welcora", "setting", "message", said);
+    const QString value = store.readSetting(Store::Message, said);
     if (problem.isEmpty()) {
         QCOMPARE(value.toUtf8(), bytes);
         QCOMPARE(said, QString());
@@ -287,7 +287,7 @@ void TestSettingsStore::failedWriteKeepsOldValue()
             QSKIP("a full disk needs root to mount a tiny tmpfs");
     }
     FolderSettingsStore store(dir.filePath("config"));
-    QVERIFY(store.WriteSetting("Welcora", "setting", "message", "old template").ok());
+    QVERIFY(store.WriteSetting(Store::Message, "old template").ok());
     QString section = "setting";
     switch (obstacle) {
     case Obstacle::FullDisk:
@@ -311,7 +311,7 @@ void TestSettingsStore::failedWriteKeepsOldValue()
     QVERIFY2(result.error.contains(reason), qPrintable(result.error));
     QVERIFY2(
         result.error.contains(dir.filePath("config/Welcora/" + section)), qPrintable(result.error));
-    QCOMPARE(store.ReadSetting("Welcora", "setting", "message"), QString("old template"));
+    QCOMPARE(store.ReadSetting(Store::Message), QString("old template"));
     QCOMPARE(TestFiles::entries(dir.filePath("config/Welcora/setting")), QStringList {"message"});
 }
 

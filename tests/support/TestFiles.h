@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace TestFiles {
 
 QByteArray read(const QString &path);
@@ -21,6 +23,16 @@ QString firstDifference(const QByteArray &actual, const QByteArray &expected);
 
 // Names in a folder, to prove that no temporary file was left behind.
 QStringList entries(const QString &folder);
+
+// What the platform's own INI reader returns for the entry, asked as the
+// host program asks it (GetPrivateProfileStringA, a 255-byte buffer, "" as
+// the default); nothing where the platform has none (Linux).
+std::optional<QByteArray> platformIniValue(
+    const QString &path, const QByteArray &section, const QByteArray &key);
+
+// What follows needs a POSIX system (TestFiles_posix.cpp). On Windows
+// isRoot() is false, mounts are never ok() and the other user cannot be
+// played: the rows that need them skip.
 
 // A mount that is undone when the object goes: a tiny tmpfs (to fill it up),
 // or a folder bound read-only onto itself. Needs root; ok() says whether it

@@ -1,5 +1,7 @@
 #include "WindowTest.h"
 
+#include "TestStore.h"
+
 #include "TabControl.h"
 
 #include <QAbstractButton>
@@ -67,22 +69,17 @@ ModalBox readModal(
 }
 
 WindowFixture::WindowFixture()
-    : m_store(m_dir.path())
+    : m_store(makeTestStore(m_dir.path()))
 { }
 
 setting &WindowFixture::open()
 {
     m_window.reset();
-    m_window = std::make_unique<setting>(m_store);
+    m_window = std::make_unique<setting>(*m_store);
     m_window->show();
     if (!QTest::qWaitForWindowExposed(m_window.get()))
         qWarning("the window was not exposed");
     return *m_window;
-}
-
-QString WindowFixture::storeFile(const QString &section, const QString &key) const
-{
-    return m_store.pathOf(QStringLiteral("Welcora"), section, key);
 }
 
 void WindowFixture::click(const char *button)

@@ -1,9 +1,10 @@
 #pragma once
 
-// Helpers for driving the real window: a window over a settings store in a
-// temporary folder, and a reader for the modal boxes it shows.
+// Helpers for driving the real window: a window over a settings store of the
+// platform's kind that only the test sees, and a reader for the modal boxes
+// it shows.
 
-#include "FolderSettingsStore.h"
+#include "SettingsStore.h"
 #include "setting.h"
 
 #include <QMessageBox>
@@ -32,7 +33,7 @@ QList<ModalBox> readModals(const std::function<void()> &trigger,
 ModalBox readModal(
     const std::function<void()> &trigger, const std::function<void(QMessageBox &)> &inspect = {});
 
-// A store in its own temporary folder, and the window over it.
+// A store of the test's own, and the window over it.
 class WindowFixture
 {
 public:
@@ -40,8 +41,7 @@ public:
     setting &open(); // makes (or remakes) the window, which loads the store
     setting &window() { return *m_window; }
 
-    FolderSettingsStore &store() { return m_store; }
-    QString storeFile(const QString &section, const QString &key) const;
+    SettingsStore &store() { return *m_store; }
     QString dir() const { return m_dir.path(); }
 
     // The window's control of that name. A missing one fails the test by
@@ -86,6 +86,6 @@ private:
 
     QTemporaryDir m_dir;
     QWidget m_standIns; // parent of the stand-ins for missing controls
-    FolderSettingsStore m_store;
+    std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<setting> m_window;
 };
