@@ -4,6 +4,18 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+namespace {
+
+// Windows has a dialog of its own, which its operators know; elsewhere Qt's
+// own dialog behaves the same on every desktop.
+#ifdef Q_OS_WIN
+constexpr bool NativeDialog = true;
+#else
+constexpr bool NativeDialog = false;
+#endif
+
+} // namespace
+
 FileDialog::FileDialog(const QString &title, QWidget *parent)
     : QObject(parent)
     , m_title(title)
@@ -20,7 +32,7 @@ std::optional<QString> FileDialog::runDialog()
 {
     QFileDialog dialog(qobject_cast<QWidget *>(parent()), m_title);
     dialog.setObjectName(QStringLiteral("CD1dialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !NativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     // The filter names a file; match it whatever its letter case (zentaro.ini).

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws resources/welcora.png: 32 x 32 pixels, 16-colour palette.
+"""Draws resources/welcora.png: 32 x 32 pixels, 16-colour palette, and the
+same image as resources/welcora.ico for the Windows executable.
 
 A speech bubble holding an envelope, on a rounded tile in the skin's blue.
 Run it again after changing the drawing; the PNG is committed.
@@ -74,3 +75,22 @@ png += chunk(b"IEND", b"")
 out = sys.argv[1] if len(sys.argv) > 1 else "resources/welcora.png"
 with open(out, "wb") as f:
     f.write(png)
+
+# The icon file: one 32x32 image, 4 bits a pixel, bottom row first, then
+# the 1-bit mask of the transparent pixels (colour 0).
+colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in PALETTE)
+pixels = b"".join(bytes(((row[x] << 4) | row[x + 1]) for x in range(0, W, 2)) for row in reversed(px))
+mask = b""
+for row in reversed(px):
+    bits = 0
+    for x in range(W):
+        bits = (bits << 1) | (1 if row[x] == 0 else 0)
+    mask += struct.pack(">I", bits)
+header = struct.pack("<IiiHHIIiiII", 40, W, H * 2, 1, 4, 0, len(pixels) + len(mask), 0, 0, 16, 0)
+image = header + colours + pixels + mask
+ico = struct.pack("<HHH", 0, 1, 1)
+ico += struct.pack("<BBBBHHII", W, H, 16, 0, 1, 4, len(image), 6 + 16)
+ico += image
+ico_out = out[: -len(".png")] + ".ico" if out.endswith(".png") else out + ".ico"
+with open(ico_out, "wb") as f:
+    f.write(ico)
