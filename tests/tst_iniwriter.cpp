@@ -2,6 +2,7 @@
 // other byte kept, all or nothing, and a plain reason when it cannot.
 
 #include "INI_Files.h"
+#include "SystemText.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -12,8 +13,14 @@
 
 #include <optional>
 
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
+
+// Rows where Wine's GetPrivateProfileStringA cannot read back what Windows'
+// does: it finds nothing in a "[]" section (reading rule 5 of ini-format.md).
+const QStringList WineDiffers = {"empty names are harmless"};
 
 class TestIniWriter : public QObject
 {
@@ -30,10 +37,12 @@ private slots:
     void unchangedValueTouchesNothing();
     void failuresLeaveFileAsItWas_data();
     void failuresLeaveFileAsItWas();
+#ifndef Q_OS_WIN // mounts, modes, owners, symbolic links and chattr
     void fullDisk();
     void keepsModeOwnerAndLinks();
     void danglingLinkCreatesTarget();
     void readOnlyFolderRewritesInPlace();
+#endif
 };
 
 void TestIniWriter::edits_data()
@@ -130,11 +139,14 @@ void TestIniWriter::edits_data()
         << QByteArray("[S]\nk=\"'x'\"\n");
     QTest::newRow("empty value") << QByteArray("[S]\nk=1\n") << QByteArray("S") << QByteArray("k")
                                  << QByteArray("") << QByteArray("[S]\nk=\n");
+    // The value crosses in the system's 8-bit text (UTF-8 here, the ANSI
+    // code page on Windows: 1252 and 1256 both hold the letter).
     QTest::newRow("utf-16le stays utf-16le")
         << TestFiles::utf16le("[ODBC]\r\nUser=\u0633\r\n") << QByteArray("Options")
-        << QByteArray("AccountingScript") << QStringLiteral("/opt/\u0645/kovrapost").toUtf8()
+        << QByteArray("AccountingScript")
+        << SystemText::encode(QStringLiteral("/opt/\u00E9/kovrapost")).value_or("?")
         << TestFiles::utf16le(
-               "[ODBC]\r\nUser=\u0633\r\n[Options]\r\nAccountingScript=/opt/\u0645/kovrapost\r\n");
+               "[ODBC]\r\nUser=\u0633\r\n[Options]\r\nAccountingScript=/opt/\u00E9/kovrapost\r\n");
     QTest::newRow("utf-16le replace")
         << TestFiles::utf16le("[S]\nk=old\nz=1\n") << QByteArray("s") << QByteArray("K")
         << QByteArray("new") << TestFiles::utf16le("[S]\nk=new\nz=1\n");
@@ -155,8 +167,11 @@ void TestIniWriter::edits()
     QVERIFY2(result.ok(), qPrintable(result.error));
     const QByteArray written = TestFiles::read(path);
     QVERIFY2(written == after, qPrintable(TestFiles::firstDifference(written, after)));
-    // The reader finds what was written.
+    // The reader finds what was written, and so does the platform's own.
     QCOMPARE(INI_Files::ReadIniValue(path, section, key), value);
+    const auto platform = TestFiles::platformIniValue(path, section, key);
+    if (platform && !WineDiffers.contains(QString::fromUtf8(QTest::currentDataTag())))
+        QCOMPARE(*platform, value);
     QCOMPARE(TestFiles::entries(dir.path()), QStringList {"Zentaro.ini"});
 }
 
@@ -189,9 +204,11 @@ void TestIniWriter::refusals_data()
         << file << QByteArray("Options") << QByteArray("\tk") << QByteArray("v") << "tab";
     QTest::newRow("']' in section")
         << file << QByteArray("Opt]ions") << QByteArray("k") << QByteArray("v") << "\"]\"";
-    QTest::newRow("not utf-8, into a utf-16 file")
-        << TestFiles::utf16le("[S]\r\n") << QByteArray("S") << QByteArray("k") << QByteArray("\xFF")
-        << "UTF-16";
+    if (SystemText::name() == QLatin1String("UTF-8")) { // in a code page, 0xFF is a letter
+        QTest::newRow("not utf-8, into a utf-16 file")
+            << TestFiles::utf16le("[S]\r\n") << QByteArray("S") << QByteArray("k")
+            << QByteArray("\xFF") << "UTF-16";
+    }
     // What the host's reader could not return whole.
     QTest::newRow("255 bytes") << file << QByteArray("Options") << QByteArray("AccountingScript")
                                << QByteArray(255, 'v')
@@ -242,6 +259,8 @@ void TestIniWriter::longestValuesReadBackWhole()
     const WriteResult result = INI_Files::WriteIniValue(path, "Options", "AccountingScript", value);
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(INI_Files::ReadIniValue(path, "Options", "AccountingScript"), value);
+    if (const auto platform = TestFiles::platformIniValue(path, "Options", "AccountingScript"))
+        QCOMPARE(*platform, value);
 }
 
 void TestIniWriter::createsMissingFile()
@@ -251,11 +270,13 @@ void TestIniWriter::createsMissingFile()
     const WriteResult result = INI_Files::WriteIniValue(path, "Options", "AccountingScript", "v");
     QVERIFY2(result.ok(), qPrintable(result.error));
     QCOMPARE(TestFiles::read(path), QByteArray("[Options]\r\nAccountingScript=v\r\n"));
+#ifndef Q_OS_WIN
     const mode_t mask = ::umask(0);
     ::umask(mask);
     struct stat st;
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
     QCOMPARE(int(st.st_mode & 07777), int(0666 & ~mask));
+#endif
 }
 
 void TestIniWriter::unchangedValueTouchesNothing()
@@ -318,7 +339,9 @@ void TestIniWriter::failuresLeaveFileAsItWas()
     QString path = folder + "/Zentaro.ini";
     const QByteArray contents = "[ODBC]\r\nUserDBDatasource=zen\r\n";
     TestFiles::write(path, contents);
+#ifndef Q_OS_WIN
     std::optional<TestFiles::ScopedMount> mount;
+#endif
 
     switch (obstacle) {
     case Obstacle::EmptyPath:
@@ -334,6 +357,14 @@ void TestIniWriter::failuresLeaveFileAsItWas()
         QFile::setPermissions(
             path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
         break;
+#ifdef Q_OS_WIN
+    case Obstacle::ReadOnlyMount:
+    case Obstacle::Fifo:
+        QSKIP("mounts and FIFOs are POSIX; Windows devices have rows of their own");
+    case Obstacle::Device:
+        path = "NUL";
+        break;
+#else
     case Obstacle::ReadOnlyMount:
         if (!TestFiles::isRoot())
             QSKIP("a read-only mount needs root");
@@ -347,6 +378,7 @@ void TestIniWriter::failuresLeaveFileAsItWas()
     case Obstacle::Device:
         path = "/dev/null";
         break;
+#endif
     }
     const QStringList before = TestFiles::entries(folder);
 
@@ -359,6 +391,7 @@ void TestIniWriter::failuresLeaveFileAsItWas()
     QCOMPARE(TestFiles::entries(folder), before);
 }
 
+#ifndef Q_OS_WIN
 void TestIniWriter::fullDisk()
 {
     QTemporaryDir dir;
@@ -448,6 +481,7 @@ void TestIniWriter::readOnlyFolderRewritesInPlace()
     QCOMPARE(TestFiles::read(path), QByteArray("[Options]\r\nAccountingScript=v\r\n"));
     QCOMPARE(TestFiles::entries(folder), QStringList {"Zentaro.ini"});
 }
+#endif
 
 QTEST_GUILESS_MAIN(TestIniWriter)
 #include "tst_iniwriter.moc"

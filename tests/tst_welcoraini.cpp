@@ -71,6 +71,9 @@ void TestWelcoraIni::commands()
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), exitCode);
+#ifdef Q_OS_WIN
+    out.replace("\n", "\r\n"); // the console's text mode
+#endif
     QCOMPARE(process.readAllStandardOutput(), out);
     const QString err = QString::fromLocal8Bit(process.readAllStandardError());
     if (errContains.isEmpty())

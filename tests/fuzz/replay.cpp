@@ -17,8 +17,10 @@ int main(int argc, char **argv)
         QDirIterator files(QFile::decodeName(argv[i]), QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             QFile file(files.next());
-            if (!file.open(QIODevice::ReadOnly))
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "cannot read %s\n", qPrintable(file.fileName()));
                 return 1;
+            }
             const QByteArray bytes = file.readAll();
             LLVMFuzzerTestOneInput(
                 reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
@@ -26,5 +28,7 @@ int main(int argc, char **argv)
         }
     }
     std::printf("%d inputs replayed\n", inputs);
+    if (inputs == 0)
+        std::fprintf(stderr, "no inputs found\n");
     return inputs > 0 ? 0 : 1;
 }
