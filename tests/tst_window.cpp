@@ -231,6 +231,18 @@ void TestWindow::captionsFit()
             label->fontMetrics().horizontalAdvance(label->text()) <= label->width(), labelName);
         QVERIFY2(label->geometry().right() < box->geometry().left(), labelName);
         QVERIFY2(label->font().pointSizeF() >= 6, labelName);
+        // Shrunk no further than it had to be: a quarter point more would not fit.
+        if (label->font().pointSizeF() < Fonts::dialogFont().pointSizeF()) {
+            QFont larger = label->font();
+            larger.setPointSizeF(larger.pointSizeF() + 0.25);
+            const int wider = QFontMetrics(larger).horizontalAdvance(label->text());
+            QVERIFY2(label->x() + wider >= box->x() - 2,
+                qPrintable(QString("%1 at %2 pt is %3 px; %4 px would have fitted")
+                               .arg(labelName)
+                               .arg(label->font().pointSizeF())
+                               .arg(label->width())
+                               .arg(wider)));
+        }
     }
     for (QPushButton *button : m_fixture->window().findChildren<QPushButton *>()) {
         QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),

@@ -27,8 +27,8 @@ std::optional<QByteArray> ansiValue(const QString &key, const char *name)
 {
     const QByteArray subkey = key.toLocal8Bit();
     DWORD size = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, subkey.constData(), name, RRF_RT_REG_SZ, nullptr, nullptr,
-            &size)
+    if (RegGetValueA(
+            HKEY_CURRENT_USER, subkey.constData(), name, RRF_RT_REG_SZ, nullptr, nullptr, &size)
         != ERROR_SUCCESS)
         return std::nullopt;
     QByteArray value(int(size), '\0');
@@ -133,8 +133,8 @@ void TestWindows::savedValuesReadByTheSender()
     QVERIFY2(!box.shown, qPrintable(box.text));
     QCOMPARE(m_fixture->store().ReadSetting(Store::LoginPassword), password);
     QCOMPARE(m_fixture->store().ReadSetting(Store::IspName), ispName);
-    for (const auto &[entry, typed] : {std::pair {Store::LoginPassword, password},
-             std::pair {Store::IspName, ispName}}) {
+    for (const auto &[entry, typed] :
+        {std::pair {Store::LoginPassword, password}, std::pair {Store::IspName, ispName}}) {
         const std::optional<QByteArray> sent
             = ansiValue(store().keyOf(Store::application(), entry.sectionName()), entry.key);
         QVERIFY(sent);
@@ -142,7 +142,8 @@ void TestWindows::savedValuesReadByTheSender()
             QCOMPARE(*sent, *ansi);
     }
     // The template crosses with its CR LF line ends.
-    const QString message = QString::fromUtf8("@Dear %username%,\r\n\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85 %IP%\r\n");
+    const QString message
+        = QString::fromUtf8("@Dear %username%,\r\n\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85 %IP%\r\n");
     QVERIFY(m_fixture->store().WriteSetting(Store::Message, message).ok());
     m_fixture->open();
     m_fixture->showTab(0);
@@ -160,8 +161,9 @@ void TestWindows::registryRefusals_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("a NUL in the value") << "setting"
-                                        << "ISPName" << QString::fromLatin1("a\0b", 3) << "NUL character";
+    QTest::newRow("a NUL in the value")
+        << "setting"
+        << "ISPName" << QString::fromLatin1("a\0b", 3) << "NUL character";
     QTest::newRow("a backslash in the section") << "set\\ting"
                                                 << "ISPName"
                                                 << "v"
@@ -193,8 +195,8 @@ void TestWindows::valueThatIsNotText()
     QVERIFY(store().WriteSetting(Store::LoginUser, "x").ok());
     HKEY key = nullptr;
     QCOMPARE(RegOpenKeyExW(HKEY_CURRENT_USER,
-                 reinterpret_cast<LPCWSTR>(store().keyOf(Store::application(), "ODBC").utf16()),
-                 0, KEY_SET_VALUE, &key),
+                 reinterpret_cast<LPCWSTR>(store().keyOf(Store::application(), "ODBC").utf16()), 0,
+                 KEY_SET_VALUE, &key),
         LONG(ERROR_SUCCESS));
     const DWORD number = 7;
     RegSetValueExW(key, L"UserDBLoginUser", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number),
@@ -246,8 +248,8 @@ void TestWindows::devicesAreNeverOpened()
     QFETCH(QString, path);
     QString reason;
     QByteArray contents;
-    QCOMPARE(FileIo::readRegularFile(path, contents, 1024, &reason),
-        FileIo::ReadStatus::NotRegular);
+    QCOMPARE(
+        FileIo::readRegularFile(path, contents, 1024, &reason), FileIo::ReadStatus::NotRegular);
     QCOMPARE(reason, QString("it is a device, not an ordinary file"));
     QCOMPARE(INI_Files::ReadIniValue(path, "ODBC", "UserDBDatasource"), QByteArray());
     const WriteResult result = INI_Files::WriteIniValue(path, "Options", "AccountingScript", "v");
@@ -297,8 +299,8 @@ void TestWindows::codePage_data()
     QTest::addColumn<QByteArray>("in1256");
     QTest::newRow("ascii") << "Example Net" << QByteArray("Example Net")
                            << QByteArray("Example Net");
-    QTest::newRow("e acute, in both") << QString::fromUtf8("caf\xC3\xA9") << QByteArray("caf\xE9")
-                                      << QByteArray("caf\xE9");
+    QTest::newRow("e acute, in both")
+        << QString::fromUtf8("caf\xC3\xA9") << QByteArray("caf\xE9") << QByteArray("caf\xE9");
     QTest::newRow("euro sign, in both")
         << QString::fromUtf8("\xE2\x82\xAC") << QByteArray("\x80") << QByteArray("\x80");
     QTest::newRow("Arabic, in 1256 only")
@@ -346,8 +348,8 @@ void TestWindows::programFolder()
 {
     // As Windows spells it: backslashes, and the sender's line built on it.
     const QString folder = FileIo::programFolder().display();
-    QVERIFY2(folder.size() > 3 && folder[1] == ':' && !folder.contains('/')
-            && !folder.endsWith('\\'),
+    QVERIFY2(
+        folder.size() > 3 && folder[1] == ':' && !folder.contains('/') && !folder.endsWith('\\'),
         qPrintable(folder));
     QVERIFY(QFileInfo::exists(folder + "\\tst_windows.exe"));
 }
