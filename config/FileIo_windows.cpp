@@ -284,23 +284,35 @@ QString fullPath(const QString &path)
     return QString::fromWCharArray(full.data(), int(length));
 }
 
-// Removes what writers of ours that were killed left in the folder. Only
-// called with the folder's lock held, so none of them is still at work.
-void removeLeftovers(const QString &folder)
+const QString OldCopySuffix = QStringLiteral(".old.tmp");
+
+// Removes the new contents that writers of ours that were killed left in the
+// folder; only called with the folder's lock held, so none of them is still
+// at work. The old contents a killed replace may have left under a name of
+// ours (ReplaceFileW moves the file aside first) are the file itself: they
+// are never removed, and their path is given back.
+QString removeLeftovers(const QString &folder)
 {
     WIN32_FIND_DATAW found;
     const std::wstring pattern
         = wide(folder + QLatin1Char('\\') + TemporaryPrefix + QLatin1Char('*'));
     HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
-        return;
+        return {};
+    QString oldCopy;
     do {
         const QString name = QString::fromWCharArray(found.cFileName);
-        if (name.endsWith(QLatin1String(".tmp"))
-            && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileW(wide(folder + QLatin1Char('\\') + name).c_str());
+        if (!name.endsWith(QLatin1String(".tmp"))
+            || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        const QString path = folder + QLatin1Char('\\') + name;
+        if (name.endsWith(OldCopySuffix))
+            oldCopy = path;
+        else
+            DeleteFileW(wide(path).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
+    return oldCopy;
 }
 
 class Writer
@@ -377,7 +389,7 @@ WriteResult Writer::replace(
     // ReplaceFileW keeps the file's ACL, attributes and creation time. With a
     // backup name, a replace that fails half-way leaves the old file under
     // that name, to be put back; without one it could leave no file at all.
-    const QString backup = temporary.chopped(4) + QStringLiteral(".old.tmp");
+    const QString backup = temporary.chopped(4) + OldCopySuffix;
     const std::wstring backupName = wide(backup);
     if (ReplaceFileW(target.c_str(), replacement.c_str(), backupName.c_str(),
             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
@@ -478,7 +490,11 @@ WriteResult Writer::run(const std::function<Change(const QByteArray &)> &change,
     const FolderLock lock(m_folder.toUtf8());
     if (lock.busy())
         return failure(QStringLiteral("another program kept writing the file; try again"));
-    removeLeftovers(m_folder);
+    if (const QString oldCopy = removeLeftovers(m_folder); !oldCopy.isEmpty())
+        return failure(QStringLiteral("an earlier write was cut short and left the old contents "
+                                      "of a file of this folder in \"%1\"; put that file back "
+                                      "(or delete it), then try again")
+                           .arg(oldCopy));
 
     for (int attempt = 0; attempt < 5; ++attempt) {
         bool again = false;

@@ -77,6 +77,7 @@ private slots:
     void devicesAreNeverOpened_data();
     void devicesAreNeverOpened();
     void replaceKeepsAclAndAttributes();
+    void leftoversOfAKilledWriter();
     void codePage_data();
     void codePage();
     void programFolder();
@@ -290,6 +291,27 @@ void TestWindows::replaceKeepsAclAndAttributes()
     QVERIFY(GetFileAttributesW(name.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     QCOMPARE(TestFiles::entries(dir.path()), QStringList {"Zentaro.ini"});
     SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+void TestWindows::leftoversOfAKilledWriter()
+{
+    // New contents a killed writer left are cleared away; old contents it
+    // left (the file itself, moved aside by ReplaceFileW) stop every write
+    // until the operator has seen to them.
+    QTemporaryDir dir;
+    const QString path = QDir::toNativeSeparators(dir.filePath("Zentaro.ini"));
+    TestFiles::write(path, "[Options]\r\nAccountingScript=old\r\n");
+    TestFiles::write(dir.filePath(".welcora-abc.tmp"), "half a new file");
+    QVERIFY(INI_Files::WriteIniValue(path, "Options", "AccountingScript", "new").ok());
+    QCOMPARE(TestFiles::entries(dir.path()), QStringList {"Zentaro.ini"});
+
+    const QString oldCopy = QDir::toNativeSeparators(dir.filePath(".welcora-def.old.tmp"));
+    TestFiles::write(oldCopy, "[Options]\r\nAccountingScript=older\r\n");
+    const WriteResult refused = INI_Files::WriteIniValue(path, "Options", "AccountingScript", "v");
+    QVERIFY(!refused.ok());
+    QVERIFY2(refused.error.contains(oldCopy), qPrintable(refused.error));
+    QCOMPARE(TestFiles::read(path), QByteArray("[Options]\r\nAccountingScript=new\r\n"));
+    QCOMPARE(TestFiles::read(oldCopy), QByteArray("[Options]\r\nAccountingScript=older\r\n"));
 }
 
 void TestWindows::codePage_data()
