@@ -56,6 +56,11 @@ enum class Links { Follow, Refuse };
 ReadStatus readRegularFile(const FilePath &path, QByteArray &contents, qint64 maxSize,
     QString *reason = nullptr, Links links = Links::Follow);
 
+// Why a read did not give a file's contents, in plain words ("" for Ok),
+// for the platform files: they give the words for what only they can tell,
+// a file that is not an ordinary one and the system's own error.
+QString readFailure(ReadStatus status, const QString &notRegular, const QString &unreadable);
+
 // "Could not write "<path>": <reason>." -- or, for an empty path, that none was given.
 WriteResult writeFailure(const FilePath &path, const QString &reason);
 

@@ -60,23 +60,8 @@ QString reasonFor(int error)
 
 QString reasonFor(ReadStatus status, int error)
 {
-    switch (status) {
-    case ReadStatus::Ok:
-        return {};
-    case ReadStatus::Missing:
-        return QStringLiteral("there is no such file");
-    case ReadStatus::Folder:
-        return QStringLiteral("it is a folder, not a file");
-    case ReadStatus::NotRegular:
-        return QStringLiteral("it is not an ordinary file");
-    case ReadStatus::Link:
-        return QStringLiteral("it is a symbolic link, which is not followed");
-    case ReadStatus::Unreadable:
-        return reasonFor(error);
-    case ReadStatus::TooLarge:
-        return QStringLiteral("the file is larger than 256 MB, too large for an INI file");
-    }
-    return {};
+    return readFailure(status, QStringLiteral("it is not an ordinary file"),
+        status == ReadStatus::Unreadable ? reasonFor(error) : QString());
 }
 
 namespace Posix {
@@ -351,61 +336,10 @@ WriteResult makePrivateFolder(const FilePath &path)
 } // namespace FileIo
 
 namespace SystemText {
-namespace {
-
-bool isContinuation(uchar c)
-{
-    return (c & 0xC0) == 0x80;
-}
-
-// Length of the valid UTF-8 sequence at text[at], or 0 if there is none.
-qsizetype utf8SequenceAt(const QByteArray &text, qsizetype at)
-{
-    const uchar lead = uchar(text[at]);
-    qsizetype length = 0;
-    uchar low = 0x80;
-    uchar high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size())
-        return 0;
-    const uchar second = uchar(text[at + 1]);
-    if (second < low || second > high)
-        return 0;
-    for (qsizetype i = 2; i < length; ++i) {
-        if (!isContinuation(uchar(text[at + i])))
-            return 0;
-    }
-    return length;
-}
-
-} // namespace
 
 qsizetype boundaryBefore(const QByteArray &text, qsizetype limit)
 {
-    if (text.size() <= limit)
-        return text.size();
-    qsizetype cut = limit;
-    for (qsizetype start = cut - 1; start >= 0 && start >= cut - 3; --start) {
-        if (isContinuation(uchar(text[start])))
-            continue;
-        const qsizetype length = utf8SequenceAt(text, start);
-        if (length > 0 && start + length > cut)
-            cut = start;
-        break;
-    }
-    return cut;
+    return utf8BoundaryBefore(text, limit);
 }
 
 std::optional<QString> decode(const QByteArray &bytes)

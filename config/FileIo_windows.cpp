@@ -164,23 +164,8 @@ struct Identity
 
 QString reasonFor(ReadStatus status, DWORD error)
 {
-    switch (status) {
-    case ReadStatus::Ok:
-        return {};
-    case ReadStatus::Missing:
-        return QStringLiteral("there is no such file");
-    case ReadStatus::Folder:
-        return QStringLiteral("it is a folder, not a file");
-    case ReadStatus::NotRegular:
-        return QStringLiteral("it is a device, not an ordinary file");
-    case ReadStatus::Link:
-        return QStringLiteral("it is a symbolic link, which is not followed");
-    case ReadStatus::Unreadable:
-        return reasonFor(error);
-    case ReadStatus::TooLarge:
-        return QStringLiteral("the file is larger than 256 MB, too large for an INI file");
-    }
-    return {};
+    return readFailure(status, QStringLiteral("it is a device, not an ordinary file"),
+        status == ReadStatus::Unreadable ? reasonFor(error) : QString());
 }
 
 // Opens a path for reading, never a device and never a folder.
@@ -601,12 +586,8 @@ qsizetype boundaryBefore(const QByteArray &text, qsizetype limit)
 {
     if (text.size() <= limit)
         return text.size();
-    if (GetACP() == CP_UTF8) {
-        qsizetype cut = limit;
-        while (cut > 0 && cut > limit - 3 && (uchar(text[cut]) & 0xC0) == 0x80)
-            --cut; // back to the start of the character that would be split
-        return (uchar(text[cut]) & 0xC0) == 0x80 ? limit : cut;
-    }
+    if (GetACP() == CP_UTF8)
+        return utf8BoundaryBefore(text, limit);
     // A double-byte code page: a lead byte and the byte after it go together.
     qsizetype at = 0;
     while (at < limit) {

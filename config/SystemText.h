@@ -19,6 +19,8 @@ std::optional<QByteArray> encode(const QString &text);
 // Where to cut text to at most limit bytes without splitting a character
 // of the system's text (bytes that are not valid in it are cut exactly).
 qsizetype boundaryBefore(const QByteArray &text, qsizetype limit);
+// The same for UTF-8 text, whatever the system's text is (SystemText.cpp).
+qsizetype utf8BoundaryBefore(const QByteArray &text, qsizetype limit);
 // The system's text as the operator knows it: "UTF-8", "the Windows code page 1252".
 QString name();
 
