@@ -11,7 +11,8 @@ AccountingCommand AccountingCommand::forFolder(const FilePath &where, QChar sepa
                             .arg(where.display(), why);
         return command;
     };
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString folder = decoder.decode(where.native());
     if (decoder.hasError())
         return refuse(QStringLiteral("has bytes that are not valid in the file system's "

@@ -58,7 +58,8 @@ QString FolderSettingsStore::readSetting(
                       .arg(path, FileIo::reasonFor(status, error));
         return {};
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString value = utf8.decode(bytes);
     if (utf8.hasError()) {
         problem = QStringLiteral("\"%1\" is not UTF-8 text").arg(path);

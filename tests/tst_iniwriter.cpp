@@ -150,6 +150,13 @@ void TestIniWriter::edits_data()
     QTest::newRow("utf-16le replace")
         << TestFiles::utf16le("[S]\nk=old\nz=1\n") << QByteArray("s") << QByteArray("K")
         << QByteArray("new") << TestFiles::utf16le("[S]\nk=new\nz=1\n");
+#ifndef Q_OS_WIN // the name's bytes are UTF-8, the system's text here
+    // A byte-order mark that starts a name is part of it (a fuzzer's find).
+    QTest::newRow("utf-16le, a name starting with a byte-order mark")
+        << TestFiles::utf16le("[S]\r\nk=plain\r\n") << QByteArray("S")
+        << QByteArray("\xEF\xBB\xBFk") << QByteArray("v")
+        << TestFiles::utf16le("[S]\r\nk=plain\r\n\uFEFFk=v\r\n");
+#endif
 }
 
 void TestIniWriter::edits()

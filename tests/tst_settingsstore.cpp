@@ -60,6 +60,7 @@ void TestSettingsStore::roundTripExactBytes_data()
     QTest::newRow("arabic") << QStringLiteral(
         "\u0634\u0628\u0643\u0629 \u0627\u0644\u0625\u0646\u062A\u0631\u0646\u062A");
     QTest::newRow("one space") << QStringLiteral(" ");
+    QTest::newRow("a leading byte-order mark") << QStringLiteral("\uFEFFHi");
     QTest::newRow("lone cr, lf and nul") << QString::fromUtf8("a\rb\nc\0d", 7);
     QTest::newRow("large") << QString(1 << 20, QLatin1Char('m'));
 }
