@@ -32,6 +32,7 @@ AccountingCommand AccountingCommand::forFolder(const FilePath &where, QChar sepa
     while (folder.endsWith(separator))
         folder.chop(1);
     QString program = folder + separator + QStringLiteral("kovrapost");
+    command.sender = folder + separator + FileIo::programFileName(QStringLiteral("kovrapost"));
     // Unquoted, the host would split the path at the blank and run something else.
     if (program.contains(QLatin1Char(' ')) || program.contains(QLatin1Char('\t')))
         program = QLatin1Char('"') + program + QLatin1Char('"');

@@ -11,6 +11,7 @@ struct AccountingCommand
 {
     QString line; // empty when the folder cannot be used
     QString error; // why not, in plain words
+    QString sender; // the file Zentaro will run, in the platform's spelling
 
     // folder: where the sender is, as the file system spells it; separator:
     // the platform's own ('/' here, '\\' on Windows). A folder the command

@@ -13,6 +13,7 @@
 #include "WindowLayout.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QTabBar>
 #include <QTimer>
@@ -68,7 +70,12 @@ setting::setting(SettingsStore &store, QWidget *parent)
     m_tabs->setFocus();
 }
 
-setting::~setting() = default;
+setting::~setting()
+{
+    // A connection attempt still under way is given up with the window.
+    if (m_attempt)
+        QApplication::restoreOverrideCursor();
+}
 
 void setting::buildControls()
 {
@@ -127,6 +134,7 @@ void setting::buildControls()
     connect(button("save"), &QPushButton::clicked, this, &setting::saveConfiguration);
 
     describeForAccessibility();
+    offerDataSources();
 
     QWidget *previous = m_tabs->tabBar();
     for (const QString &name : focusChain()) {
@@ -185,6 +193,8 @@ void setting::buildMenus()
         &setting::reloadMessage);
     connect(item(file, "savconfig", QStringLiteral("Save Configuration")), &QAction::triggered,
         this, &setting::saveConfiguration);
+    m_testConnection = item(file, "testconn", QStringLiteral("&Test Connection"));
+    connect(m_testConnection, &QAction::triggered, this, &setting::testConnection);
     file->addSeparator()->setObjectName(QStringLiteral("sep"));
     connect(item(file, "ext", QStringLiteral("Exit")), &QAction::triggered, this,
         &setting::exitProgram);
@@ -253,11 +263,19 @@ bool setting::write(
 
 void setting::showErrors(const QStringList &errors)
 {
-    if (errors.isEmpty())
-        return;
-    QMessageBox box(QMessageBox::Critical, applicationName(), errors.join(QLatin1Char('\n')),
-        QMessageBox::Ok, this);
+    if (!errors.isEmpty())
+        showBox(QMessageBox::Critical, errors.join(QLatin1Char('\n')));
+}
+
+void setting::showBox(QMessageBox::Icon icon, const QString &text)
+{
+    QMessageBox box(icon, applicationName(), text, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
+    // Ctrl+C copies what the box says (a driver's words, a path) on every
+    // platform, as Windows' own boxes do.
+    auto *copy = new QShortcut(QKeySequence::Copy, &box);
+    connect(copy, &QShortcut::activated, &box,
+        [&box] { QGuiApplication::clipboard()->setText(box.text()); });
     box.exec();
 }
 

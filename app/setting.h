@@ -4,11 +4,18 @@
 #include "StoreEntries.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
 
 #include <array>
 
+namespace UserDatabase {
+struct Outcome;
+}
+
+class ConnectionAttempt;
 class FileDialog;
 class PasswordBox;
+class QProgressDialog;
 class QLineEdit;
 class SettingsStore;
 class Skin;
@@ -36,6 +43,10 @@ public:
     // this program. Tests point it elsewhere.
     void setProgramFolder(const FilePath &folder) { m_programFolder = folder; }
 
+    // How long Test Connection waits for the user database's login, as the
+    // operator is told.
+    static constexpr int LoginTimeoutSeconds = 10;
+
 private:
     void buildControls();
     void buildMenus();
@@ -51,6 +62,12 @@ private:
     void browse();
     void discover();
     void saveConfiguration();
+    void warnWhenSenderIsMissing(const QString &sender);
+    void offerDataSources();
+    void testConnection();
+    void endConnectionAttempt();
+    void showConnectionOutcome(const UserDatabase::Outcome &outcome, const QString &dataSource,
+        const QString &user, bool passwordEmpty);
 
     // Reads one value; a stored value that cannot be used adds a line naming
     // 'what' and the reason to problems, and reads as "".
@@ -70,6 +87,8 @@ private:
     bool write(
         const StoreEntry &entry, const QString &value, const QWidget *box, QStringList &errors);
     void showErrors(const QStringList &errors);
+    // A modal box titled with the program's name, its text shown as plain text.
+    void showBox(QMessageBox::Icon icon, const QString &text);
 
     SettingsStore &m_store;
     FilePath m_programFolder;
@@ -82,4 +101,8 @@ private:
     QLineEdit *m_text7 = nullptr;
     PasswordBox *m_text8 = nullptr;
     QLineEdit *m_text9 = nullptr;
+    QAction *m_testConnection = nullptr;
+    // While Test Connection waits for the database.
+    ConnectionAttempt *m_attempt = nullptr;
+    QProgressDialog *m_connecting = nullptr;
 };

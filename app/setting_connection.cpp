@@ -11,8 +11,8 @@
 #include "SystemText.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
 
 #include <optional>
 
@@ -70,13 +70,10 @@ void setting::discover()
             ? QStringLiteral("The \"%1\" box is empty: there is no file to read.")
                   .arg(m_iniFilePath->accessibleName())
             : QStringLiteral("Could not read \"%1\": %2.").arg(path, unreadable);
-        QMessageBox box(QMessageBox::Warning, applicationName(),
+        showBox(QMessageBox::Warning,
             what
                 + QStringLiteral("\nThe User DB boxes were emptied: they hold nothing read from "
-                                 "Zentaro.ini."),
-            QMessageBox::Ok, this);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
+                                 "Zentaro.ini."));
         return;
     }
 
@@ -102,6 +99,7 @@ void setting::saveConfiguration()
         saved.append(operatorName(m_text9));
 
     const QString notChanged = QStringLiteral("Zentaro.ini was not changed");
+    QString sender; // the program Zentaro now runs, once the line is written
     const AccountingCommand command
         = AccountingCommand::forFolder(m_programFolder, QDir::separator());
     if (m_iniFilePath->text().isEmpty()) {
@@ -118,20 +116,45 @@ void setting::saveConfiguration()
             = INI_Files::WriteIniValue(m_iniFilePath->text(), "Options", "AccountingScript", *line);
         if (!written.ok())
             errors.append(QStringLiteral("%1. %2").arg(notChanged, written.error));
+        else
+            sender = command.sender;
     }
 
     // Every Save Configuration ends the highlight that asked for the password;
     // a failure is told in its box.
     m_text8->setBackground(QColor(255, 255, 255));
-    if (errors.isEmpty())
+    if (!errors.isEmpty()) {
+        if (saved.isEmpty())
+            errors.append(QStringLiteral("None of the settings was saved."));
+        else if (saved.size() == 1)
+            errors.append(QStringLiteral("%1 was saved.").arg(saved.first()));
+        else
+            errors.append(
+                QStringLiteral("%1 and %2 were saved.")
+                    .arg(saved.mid(0, saved.size() - 1).join(QStringLiteral(", ")), saved.last()));
+        showErrors(errors);
+    }
+    if (!sender.isEmpty())
+        warnWhenSenderIsMissing(sender);
+}
+
+void setting::warnWhenSenderIsMissing(const QString &sender)
+{
+    // Zentaro runs the line it was given for every accounting event; a sender
+    // that is not there fails each time, far from this window.
+    const QFileInfo file(sender);
+    QString problem;
+    if (!file.exists())
+        problem = QStringLiteral("there is no such file");
+    else if (!file.isFile())
+        problem = QStringLiteral("that is not a file");
+    else if (!file.isExecutable())
+        problem = QStringLiteral("that file may not be run as a program");
+    if (problem.isEmpty())
         return;
-    if (saved.isEmpty())
-        errors.append(QStringLiteral("None of the settings was saved."));
-    else if (saved.size() == 1)
-        errors.append(QStringLiteral("%1 was saved.").arg(saved.first()));
-    else
-        errors.append(
-            QStringLiteral("%1 and %2 were saved.")
-                .arg(saved.mid(0, saved.size() - 1).join(QStringLiteral(", ")), saved.last()));
-    showErrors(errors);
+    showBox(QMessageBox::Warning,
+        QStringLiteral("The configuration was saved, but Zentaro will not find the sender: it "
+                       "will run \"%1\" for every accounting event, and %2.\nPut the sender, %3, "
+                       "there, in the folder that holds Welcora.")
+            .arg(sender, problem, file.fileName()));
 }

@@ -138,6 +138,10 @@ void setBeforeReplaceHook(std::function<void()> hook);
 // The folder that holds the running program, as the file system spells it.
 FilePath programFolder();
 
+// The file name of the program of that name on this platform: "kovrapost"
+// here, "kovrapost.exe" on Windows.
+QString programFileName(const QString &name);
+
 // Where this user's state of the program is kept (backup copies among it):
 // $XDG_STATE_HOME/Welcora, or ~/.local/state/Welcora, on Linux;
 // %LOCALAPPDATA%\Welcora on Windows. "" when the system names no such place.

@@ -291,6 +291,11 @@ FilePath programFolder()
     return FilePath(QCoreApplication::applicationDirPath());
 }
 
+QString programFileName(const QString &name)
+{
+    return name;
+}
+
 QString stateFolder()
 {
     const QString state = userFolder("XDG_STATE_HOME", ".local/state");

@@ -572,6 +572,11 @@ FilePath programFolder()
     return FilePath(folderOf(QString::fromWCharArray(self.data(), int(length))));
 }
 
+QString programFileName(const QString &name)
+{
+    return name + QStringLiteral(".exe");
+}
+
 QString stateFolder()
 {
     const QString local = qEnvironmentVariable("LOCALAPPDATA");

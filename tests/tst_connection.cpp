@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -27,6 +28,8 @@ private slots:
     void firstConfiguration_data();
     void firstConfiguration();
     void saveTwiceLeavesOneEntry();
+    void senderBesideTheProgram_data();
+    void senderBesideTheProgram();
     void discoverPassword_data();
     void discoverPassword();
     void highlightStaysUntilSave();
@@ -61,18 +64,16 @@ private:
         return m_fixture->store().ReadSetting("Welcora", section, key);
     }
     QString zentaroIni() const { return m_fixture->dir() + "/zentaro/Zentaro.ini"; }
+    // The line for the window's program folder, which has the sender in it.
+    QByteArray senderLine() const
+    {
+        return (m_fixture->programFolder() + QDir::separator()
+            + QStringLiteral("kovrapost  $type $user $nas"))
+            .toUtf8();
+    }
 
     std::unique_ptr<WindowFixture> m_fixture;
 };
-
-// Where the tests put the program: the sender is beside it.
-#ifdef Q_OS_WIN
-static const QString ProgramFolder = QStringLiteral("C:\\Welcora");
-static const QByteArray SenderLine = "C:\\Welcora\\kovrapost  $type $user $nas";
-#else
-static const QString ProgramFolder = QStringLiteral("/opt/welcora");
-static const QByteArray SenderLine = "/opt/welcora/kovrapost  $type $user $nas";
-#endif
 
 static const QByteArray Fixture = "; Zentaro accounting server\r\n"
                                   "[General]\r\n"
@@ -96,7 +97,6 @@ void TestConnection::init()
     QDir(m_fixture->dir()).mkdir("zentaro");
     TestFiles::write(zentaroIni(), Fixture);
     m_fixture->open();
-    m_fixture->window().setProgramFolder(ProgramFolder);
 }
 
 void TestConnection::cleanup()
@@ -169,8 +169,15 @@ void TestConnection::accountingLine()
     QFETCH(QString, refusal);
     m_fixture->window().setProgramFolder(FilePath::fromNative(folder));
     setText("IniFilePath", zentaroIni());
-    const ModalBox shown = readModal([&] { m_fixture->click("save"); });
+    const QList<ModalBox> boxes = readModals([&] { m_fixture->click("save"); });
+    const ModalBox shown = boxes.value(0);
     QByteArray expected = Fixture;
+    // The sender's file, as the line names it (before the code page).
+    QByteArray program = line.chopped(qMin(line.size(), QByteArray("  $type $user $nas").size()));
+    if (program.startsWith('"'))
+        program = program.mid(1).chopped(1);
+    const QString sender
+        = QString::fromUtf8(program) + FileIo::programFileName(QString()); // ".exe" on Windows
     // The line goes into the file in the system's 8-bit text: what that
     // cannot hold is refused, never written as '?'.
     if (refusal.isEmpty() && !line.isEmpty()) {
@@ -180,7 +187,16 @@ void TestConnection::accountingLine()
             refusal = "cannot hold";
     }
     if (refusal.isEmpty()) {
-        QVERIFY2(!shown.shown, qPrintable(shown.text));
+        // These folders are made up: where the sender is not there, the box
+        // names the file Zentaro will run.
+        if (QFileInfo::exists(sender)) {
+            QVERIFY2(boxes.isEmpty(), qPrintable(shown.text));
+        } else {
+            QCOMPARE(boxes.size(), 1);
+            QCOMPARE(shown.icon, QMessageBox::Warning);
+            QVERIFY2(shown.text.contains("will run \"" + sender + "\" for every accounting event"),
+                qPrintable(shown.text));
+        }
         expected.replace("AccountingScript=\r\n", "AccountingScript=" + line + "\r\n");
     } else {
         QVERIFY2(
@@ -228,7 +244,7 @@ void TestConnection::firstConfiguration()
     QCOMPARE(store.ReadSetting(Store::LoginPassword), QString("db-secret"));
     QCOMPARE(store.ReadSetting(Store::IspName), QString("Example Net"));
     QCOMPARE(store.ReadSetting(Store::Message), QString()); // Save Configuration leaves it
-    const QByteArray line = "AccountingScript=" + SenderLine + "\r\n";
+    const QByteArray line = "AccountingScript=" + senderLine() + "\r\n";
     QByteArray expected = before;
     if (sample.isEmpty())
         expected.replace("AccountingScript=\r\n", line);
@@ -246,6 +262,58 @@ void TestConnection::saveTwiceLeavesOneEntry()
     m_fixture->trigger("savconfig");
     QCOMPARE(TestFiles::read(zentaroIni()), once);
     QCOMPARE(once.count("AccountingScript="), 1);
+}
+
+void TestConnection::senderBesideTheProgram_data()
+{
+    QTest::addColumn<QString>("sender"); // what the program folder holds under its name
+    QTest::addColumn<QString>("warning"); // empty: none
+    QTest::newRow("there") << "program" << QString();
+    QTest::newRow("missing") << "nothing"
+                             << "there is no such file";
+    QTest::newRow("a folder of that name") << "folder"
+                                           << "that is not a file";
+#ifndef Q_OS_WIN // Windows runs a .exe whatever its permissions
+    QTest::newRow("not marked executable") << "plain file"
+                                           << "that file may not be run as a program";
+#endif
+}
+
+void TestConnection::senderBesideTheProgram()
+{
+    QFETCH(QString, sender);
+    QFETCH(QString, warning);
+    const QString path
+        = m_fixture->programFolder() + QDir::separator() + FileIo::programFileName("kovrapost");
+    QVERIFY(QFile::remove(path));
+    if (sender == "program" || sender == "plain file") {
+        TestFiles::write(path, "#!/bin/sh\n");
+        QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner;
+        if (sender == "program")
+            mode |= QFile::ExeOwner;
+        QVERIFY(QFile::setPermissions(path, mode));
+    } else if (sender == "folder") {
+        QVERIFY(QDir().mkpath(path));
+    }
+    setText("IniFilePath", zentaroIni());
+    setText("Text9", "Example Net");
+
+    const QList<ModalBox> boxes = readModals([&] { m_fixture->click("save"); });
+    // Saved all the same.
+    QCOMPARE(stored("setting", "ISPName"), QString("Example Net"));
+    QVERIFY(TestFiles::read(zentaroIni()).contains("AccountingScript=" + senderLine() + "\r\n"));
+    if (warning.isEmpty()) {
+        QVERIFY2(boxes.isEmpty(), qPrintable(boxes.value(0).text));
+        return;
+    }
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().title, QString("Welcora"));
+    QCOMPARE(boxes.first().icon, QMessageBox::Warning);
+    QCOMPARE(boxes.first().text,
+        QString("The configuration was saved, but Zentaro will not find the sender: it will run "
+                "\"%1\" for every accounting event, and %2.\nPut the sender, %3, there, in the "
+                "folder that holds Welcora.")
+            .arg(path, warning, FileIo::programFileName("kovrapost")));
 }
 
 void TestConnection::discoverPassword_data()

@@ -333,7 +333,7 @@ void TestWindow::menus()
     }
     QCOMPARE(items,
         (QStringList {"svconf=Save Message", "re=Reload Message", "savconfig=Save Configuration",
-            "sep=-", "ext=Exit", "Help2=Help", "About=About"}));
+            "testconn=&Test Connection", "sep=-", "ext=Exit", "Help2=Help", "About=About"}));
 }
 
 void TestWindow::helpMenuRunsNothing()

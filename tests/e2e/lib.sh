@@ -98,6 +98,19 @@ wait_for_box() {
     sleep 0.2
 }
 
+# Fails unless the box in $box says this: its text, copied as Ctrl+C copies
+# a message box's text, read from the clipboard.
+expect_box_text() {
+    local text=
+    for _ in $(seq 1 20); do
+        key ctrl+c
+        text=$(timeout 5 xclip -selection clipboard -o 2>/dev/null || true)
+        [[ $text == *"$1"* ]] && return 0
+    done
+    fail "the box does not say: $1
+it says: $text"
+}
+
 # Closes the box with its default button and gives the keyboard back.
 close_box() {
     key Return

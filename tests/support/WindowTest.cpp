@@ -7,7 +7,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
@@ -72,10 +74,23 @@ WindowFixture::WindowFixture()
     : m_store(makeTestStore(m_dir.path()))
 { }
 
+QString WindowFixture::programFolder() const
+{
+    return QDir::toNativeSeparators(m_programDir.path());
+}
+
 setting &WindowFixture::open()
 {
     m_window.reset();
     m_window = std::make_unique<setting>(*m_store);
+    if (QDir().mkpath(programFolder())) {
+        QFile sender(programFolder() + QDir::separator()
+            + FileIo::programFileName(QStringLiteral("kovrapost")));
+        if (!sender.open(QIODevice::WriteOnly)
+            || !sender.setPermissions(sender.permissions() | QFile::ExeOwner))
+            qWarning("could not put a sender into %s", qPrintable(programFolder()));
+    }
+    m_window->setProgramFolder(programFolder());
     m_window->show();
     if (!QTest::qWaitForWindowExposed(m_window.get()))
         qWarning("the window was not exposed");

@@ -43,6 +43,9 @@ public:
 
     SettingsStore &store() { return *m_store; }
     QString dir() const { return m_dir.path(); }
+    // Where the window is told it runs from: a folder of the test's own, with
+    // the sender beside the program as an operator installs it.
+    QString programFolder() const;
 
     // The window's control of that name. A missing one fails the test by
     // name and gives a stand-in, so the test goes on to its end rather than
@@ -85,6 +88,7 @@ private:
     }
 
     QTemporaryDir m_dir;
+    QTemporaryDir m_programDir; // apart, so that m_dir holds only what the window wrote
     QWidget m_standIns; // parent of the stand-ins for missing controls
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<setting> m_window;

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # welcora.exe under Wine, driven from the keyboard as an operator would: a
-# first configuration against a Zentaro.ini whose password is "+@". The
-# registry then holds what was found and typed, where the sender reads it,
-# and Zentaro.ini differs from before in the one AccountingScript line.
+# first configuration against a Zentaro.ini whose password is "+@", ended by
+# File > Test Connection against the test run's user database (Wine's ODBC
+# hands it to this machine's). The registry then holds what was found and
+# typed, where the sender reads it, and Zentaro.ini differs from before in
+# the one AccountingScript line.
 #   welcora_e2e.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -11,8 +13,9 @@ export WINEPREFIX=${WELCORA_WINEPREFIX:-$build/wine-prefix}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$here/wine-prefix" "$WINEPREFIX"
 work=$(mktemp -d)
+folder=$WINEPREFIX/drive_c/Welcora # where an operator would put the program
 source "$here/../../scripts/xvfb.sh"
-trap 'stop_started; wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'stop_started; wineserver -k 2>/dev/null || true; rm -rf "$work" "$folder"' EXIT
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -22,10 +25,12 @@ if [ -n "${DISPLAY:-}" ]; then :; else
     export DISPLAY=$xvfb_display
 fi
 
-# The program where an operator would put it; the sender goes beside it.
-folder=$WINEPREFIX/drive_c/Welcora
+# The program, and the sender beside it (a stand-in: any program will do for
+# Save Configuration's check).
 mkdir -p "$folder"
 cp "$build/bin/welcora.exe" "$folder/"
+cp "$build/bin/welcora-ini.exe" "$folder/kovrapost.exe"
+password=${WELCORA_TEST_USERDB_PASSWORD:?the password of the test user database}
 key='HKCU\Software\VB and VBA Program Settings\Welcora'
 wine reg delete "$key" /f >/dev/null 2>&1 || true
 
@@ -37,7 +42,7 @@ printf '%s\r\n' \
     '' \
     '[ODBC]' \
     'UserDBDatasource=ZentaroUsers' \
-    'UserDBLoginUser = zentaro' \
+    'UserDBLoginUser = acct' \
     'UserDBLoginPasswd=+@' \
     '' \
     '[Options]' \
@@ -53,9 +58,9 @@ type_text() {
     xdotool type --delay 30 -- "$1"
     sleep 0.3
 }
-find_window() { # title
+find_window() { # title [tries, a tenth of a second each]
     local found=
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 "${2:-300}"); do
         found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
         [ -n "$found" ] && break
         sleep 0.1
@@ -82,10 +87,28 @@ sleep 0.3
 key Return                            # OK; the keyboard goes to the password box
 xdotool windowfocus --sync "$window"
 sleep 0.3
-type_text 'db pass'
+type_text "$password"
 key Tab Tab Tab                       # data source, Save, ISP name
 type_text 'Example Net'
-key shift+Tab Return                  # Save
+key shift+Tab Return                  # Save: no box, the sender is in its place
+sleep 1
+[ "$(find_window Welcora 1)" = "" ] || fail "Save Configuration showed a box"
+key alt+f t                           # File, Test Connection
+box=$(find_window Welcora)
+[ -n "$box" ] || fail "Test Connection showed no box"
+xdotool windowfocus --sync "$box"
+sleep 0.3
+said=
+for _ in $(seq 1 20); do              # what the box says, as Ctrl+C copies it
+    key ctrl+c
+    said=$(timeout 5 xclip -selection clipboard -o 2>/dev/null || true)
+    [[ $said == *'Connected to the data source "ZentaroUsers" as the user "acct"'* ]] && break
+done
+[[ $said == *'Connected to the data source "ZentaroUsers" as the user "acct"'* &&
+    $said == *'The database: PostgreSQL 15.'* ]] || fail "Test Connection said: $said"
+key Return
+xdotool windowfocus --sync "$window"
+sleep 0.3
 key alt+f Up Return                   # File, Exit
 for _ in $(seq 1 100); do
     kill -0 "$welcora" 2>/dev/null || break
@@ -105,8 +128,8 @@ expect() { # section name expected
 }
 expect setting IniFilePath "$windows_ini"
 expect ODBC UserDBDatasource ZentaroUsers
-expect ODBC UserDBLoginUser zentaro
-expect ODBC UserDBLoginPasswd 'db pass'
+expect ODBC UserDBLoginUser acct
+expect ODBC UserDBLoginPasswd "$password"
 expect setting ISPName 'Example Net'
 [ -z "$(value setting message)" ] || fail "the template was saved without being asked to"
 
