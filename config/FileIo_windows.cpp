@@ -247,6 +247,12 @@ std::function<void()> &beforeReplace()
     return hook;
 }
 
+Windows::ReplaceFileFunction &replaceFileForTests()
+{
+    static Windows::ReplaceFileFunction replace;
+    return replace;
+}
+
 const QString TemporaryPrefix = QStringLiteral(".welcora-");
 
 QString folderOf(const QString &path)
@@ -376,8 +382,11 @@ WriteResult Writer::replace(
     // that name, to be put back; without one it could leave no file at all.
     const QString backup = temporary.chopped(4) + OldCopySuffix;
     const std::wstring backupName = wide(backup);
-    if (ReplaceFileW(target.c_str(), replacement.c_str(), backupName.c_str(),
-            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    const bool replaced = replaceFileForTests()
+        ? replaceFileForTests()(target, replacement, backupName)
+        : ReplaceFileW(target.c_str(), replacement.c_str(), backupName.c_str(),
+            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    if (replaced) {
         DeleteFileW(backupName.c_str());
         // Where the replace did not carry the attributes over (Wine), they
         // are given back.
@@ -387,11 +396,19 @@ WriteResult Writer::replace(
         return WriteResult::success();
     }
     const DWORD error = GetLastError();
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
-        MoveFileExW(backupName.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-    DeleteFileW(replacement.c_str());
-    DeleteFileW(backupName.c_str());
-    return failure(reasonFor(error));
+    DeleteFileW(replacement.c_str()); // the new contents: ours to make again
+    if (GetFileAttributesW(backupName.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return failure(reasonFor(error)); // the file was never moved aside
+    // Cut short after the file was moved aside: put it back. Where that fails
+    // (another program made the file anew, or holds the copy open), the copy
+    // may be the last of the old contents: it is kept, and named.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
+        && MoveFileExW(backupName.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+        return failure(reasonFor(error));
+    return failure(QStringLiteral("%1, and its contents from before this write are kept in "
+                                  "\"%2\": if the file is missing or not as it was, put that "
+                                  "copy back in its place")
+                       .arg(reasonFor(error), backup));
 }
 
 WriteResult Writer::attempt(
@@ -561,6 +578,11 @@ WriteResult writeAtomically(
 void setBeforeReplaceHook(std::function<void()> hook)
 {
     beforeReplace() = std::move(hook);
+}
+
+void Windows::setReplaceFileForTests(ReplaceFileFunction replace)
+{
+    replaceFileForTests() = std::move(replace);
 }
 
 FilePath programFolder()

@@ -8,6 +8,7 @@
 #include "PasswordBox.h"
 #include "RegistrySettingsStore.h"
 #include "SystemText.h"
+#include "WindowsFiles.h"
 #include "support/TestFiles.h"
 #include "support/WindowTest.h"
 
@@ -78,6 +79,8 @@ private slots:
     void devicesAreNeverOpened();
     void replaceKeepsAclAndAttributes();
     void leftoversOfAKilledWriter();
+    void replaceCutShortKeepsTheOldContents_data();
+    void replaceCutShortKeepsTheOldContents();
     void codePage_data();
     void codePage();
     void programFolder();
@@ -312,6 +315,65 @@ void TestWindows::leftoversOfAKilledWriter()
     QVERIFY2(refused.error.contains(oldCopy), qPrintable(refused.error));
     QCOMPARE(TestFiles::read(path), QByteArray("[Options]\r\nAccountingScript=new\r\n"));
     QCOMPARE(TestFiles::read(oldCopy), QByteArray("[Options]\r\nAccountingScript=older\r\n"));
+}
+
+void TestWindows::replaceCutShortKeepsTheOldContents_data()
+{
+    // What stands in the way of putting the file back, once ReplaceFileW has
+    // moved it aside and failed to move the new one in.
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("nothing: it is put back") << "none";
+    QTest::newRow("another program made the file anew") << "new file";
+    QTest::newRow("a reader holds the moved copy open") << "reader";
+}
+
+void TestWindows::replaceCutShortKeepsTheOldContents()
+{
+    QFETCH(QString, obstacle);
+    QTemporaryDir dir;
+    const QString path = QDir::toNativeSeparators(dir.filePath("Zentaro.ini"));
+    const QByteArray old
+        = "[ODBC]\r\nUserDBDatasource=zen\r\n[Options]\r\nAccountingScript=old\r\n";
+    TestFiles::write(path, old);
+    HANDLE reader = INVALID_HANDLE_VALUE;
+    FileIo::Windows::setReplaceFileForTests(
+        [&](const std::wstring &target, const std::wstring &, const std::wstring &backup) {
+            // The first half of a replace: the file moved aside.
+            MoveFileExW(target.c_str(), backup.c_str(), 0);
+            if (obstacle == "new file")
+                TestFiles::write(path, "[Other]\r\nwritten=by another program\r\n");
+            if (obstacle == "reader")
+                reader = CreateFileW(backup.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+            return false;
+        });
+    const WriteResult result = INI_Files::WriteIniValue(path, "Options", "AccountingScript", "new");
+    FileIo::Windows::setReplaceFileForTests({});
+    if (reader != INVALID_HANDLE_VALUE)
+        CloseHandle(reader);
+
+    QVERIFY(!result.ok());
+    QVERIFY2(result.error.contains(path), qPrintable(result.error));
+    QStringList copies = TestFiles::entries(dir.path()).filter(".old.tmp");
+    if (obstacle == "none") {
+        // Whole under its own name, and nothing else left.
+        QCOMPARE(TestFiles::read(path), old);
+        QCOMPARE(TestFiles::entries(dir.path()), QStringList {"Zentaro.ini"});
+        return;
+    }
+    // The old contents are kept in a copy the message names.
+    QCOMPARE(copies.size(), 1);
+    const QString copy = QDir::toNativeSeparators(dir.filePath(copies.first()));
+    QCOMPARE(TestFiles::read(copy), old);
+    QVERIFY2(
+        result.error.contains("its contents from before this write are kept in \"" + copy + "\""),
+        qPrintable(result.error));
+    // And the next write stops until the operator has seen to it.
+    const WriteResult next = INI_Files::WriteIniValue(path, "Options", "AccountingScript", "new");
+    QVERIFY(!next.ok());
+    QVERIFY2(next.error.contains(copy), qPrintable(next.error));
+    QCOMPARE(TestFiles::read(copy), old);
 }
 
 void TestWindows::codePage_data()
