@@ -47,6 +47,11 @@ public:
     // operator is told.
     static constexpr int LoginTimeoutSeconds = 10;
 
+    // What Zentaro writes where it does not show the password, and the
+    // colour of the password box while it asks for one.
+    static QString passwordPlaceholder() { return QStringLiteral("+@"); }
+    static QColor askingForPassword() { return {255, 255, 0}; }
+
 private:
     void buildControls();
     void buildMenus();

@@ -18,9 +18,6 @@
 
 namespace {
 
-// What Zentaro writes where it does not show the password.
-const QString PasswordPlaceholder = QStringLiteral("+@");
-
 // The value as text, or nothing where it is not valid in the system's text:
 // shown with replacement characters, a password would be saved wrongly.
 std::optional<QString> odbcValue(const QByteArray &contents, const StoreEntry &entry)
@@ -77,9 +74,9 @@ void setting::discover()
         return;
     }
 
-    if (m_text8->text() == PasswordPlaceholder) {
+    if (m_text8->text() == passwordPlaceholder()) {
         m_text8->clear();
-        m_text8->setBackground(QColor(255, 255, 0));
+        m_text8->setBackground(askingForPassword());
         QMessageBox box(QMessageBox::Critical, applicationName(),
             QStringLiteral("Enter Login Password !"), QMessageBox::Ok, this);
         box.exec();

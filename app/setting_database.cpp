@@ -16,9 +16,6 @@
 
 namespace {
 
-// Zentaro writes this where it does not show the password.
-const QString PasswordPlaceholder = QStringLiteral("+@");
-
 QString inPlainWords(const UserDatabase::Outcome &outcome, bool passwordEmpty,
     const QString &passwordBox, int timeoutSeconds)
 {
@@ -76,8 +73,8 @@ void setting::testConnection()
     }
     // Discover found no password in Zentaro.ini and asked for it: the
     // database is not troubled with one that is known to be missing.
-    const bool asked = m_text8->background() == QColor(255, 255, 0);
-    if (password == PasswordPlaceholder || (password.isEmpty() && asked)) {
+    const bool asked = m_text8->background() == askingForPassword();
+    if (password == passwordPlaceholder() || (password.isEmpty() && asked)) {
         showBox(QMessageBox::Warning,
             QStringLiteral("Zentaro.ini does not show the password (it holds \"+@\" in its place): "
                            "type the password in the \"%1\" box, then test again. No connection "
