@@ -13,19 +13,19 @@
 #endif
 
 // Rows of the reader's table where Wine's GetPrivateProfileStringA does not
-// give what ini-format.md (measured against Windows) says, with its rule.
+// give what docs/ini-rules.md (Windows' behaviour) says, with its rule there.
 const QStringList WineDiffers = {
-    "';' line is a comment", // rule 4: a ';' line never matches; Wine finds ";k"
-    "header without ']'", // rule 5: still a header; Wine ignores the line
-    "empty section", // rule 5: "[]" is the section ""; Wine finds nothing
-    "keys before any header are unreachable", // rule 7; Wine gives them to section ""
-    "tabs around arguments are not", // rule 8: only spaces are ignored; Wine trims tabs too
-    "utf-16be is not understood", // reading rule 13 / writing rule 10; Wine reads UTF-16BE
+    "';' line is a comment", // reading 4: a ';' line never matches; Wine finds ";k"
+    "header without ']'", // reading 5: still a header; Wine ignores the line
+    "empty section", // reading 5: "[]" is the section ""; Wine finds nothing
+    "keys before any header are unreachable", // reading 7; Wine gives them to section ""
+    "tabs around arguments are not", // reading 8: only spaces are ignored; Wine trims tabs too
+    "utf-16be is not understood", // reading 13, writing 10; Wine reads UTF-16BE
     // Not Wine alone: the platform gives '?' for what the code page cannot
     // hold; we give "" rather than a changed value.
     "utf-16le",
-    // Rule 11 counts the 254 bytes after the quotes; the platform's reader
-    // gives 253 (which is why the writer refuses such a value: rule 12).
+    // Reading 11 counts the 254 bytes after the quotes; the platform's reader
+    // gives 253 (which is why the writer refuses such a value: writing 12).
     "counted after quotes",
 };
 
@@ -197,7 +197,7 @@ void TestIniReader::parsing()
     QCOMPARE(INI_Files::ReadIniValue(path, section, key), expected);
 
     // On Windows, the platform's own reader is the measure, but for the rows
-    // where Wine's differs from Windows (ini-format.md follows Windows).
+    // where Wine's differs from Windows (docs/ini-rules.md follows Windows).
     const std::optional<QByteArray> platform = TestFiles::platformIniValue(path, section, key);
     if (platform && !WineDiffers.contains(QString::fromUtf8(QTest::currentDataTag())))
         QCOMPARE(*platform, expected);

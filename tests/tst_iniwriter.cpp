@@ -19,7 +19,7 @@
 #endif
 
 // Rows where Wine's GetPrivateProfileStringA cannot read back what Windows'
-// does: it finds nothing in a "[]" section (reading rule 5 of ini-format.md).
+// does: it finds nothing in a "[]" section (docs/ini-rules.md, reading 5).
 const QStringList WineDiffers = {"empty names are harmless"};
 
 class TestIniWriter : public QObject
