@@ -77,9 +77,7 @@ void setting::discover()
     if (m_text8->text() == passwordPlaceholder()) {
         m_text8->clear();
         m_text8->setBackground(askingForPassword());
-        QMessageBox box(QMessageBox::Critical, applicationName(),
-            QStringLiteral("Enter Login Password !"), QMessageBox::Ok, this);
-        box.exec();
+        showBox(QMessageBox::Critical, QStringLiteral("Enter Login Password !"));
         m_text8->setFocus();
     }
 }

@@ -51,14 +51,7 @@ private:
     {
         return w->grab().toImage().pixelColor(w->width() - 6, w->height() / 2);
     }
-    void setText(const char *name, const QString &text)
-    {
-        QLineEdit *edit = box(name);
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
-    }
+    void setText(const char *name, const QString &text) { m_fixture->type(name, text); }
     QString stored(const char *section, const char *key)
     {
         return m_fixture->store().ReadSetting("Welcora", section, key);

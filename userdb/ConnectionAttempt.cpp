@@ -2,9 +2,10 @@
 
 #include <QMetaObject>
 
+#include <atomic>
 #include <list>
+#include <memory>
 #include <mutex>
-#include <set>
 #include <thread>
 
 namespace {
@@ -14,42 +15,45 @@ namespace {
 // process, where the libraries it is inside are being torn down.
 class Threads
 {
+    struct Worker
+    {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+
 public:
     ~Threads()
     {
-        std::list<std::thread> running;
+        std::list<Worker> running;
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
-            running.swap(m_threads);
+            running.swap(m_workers);
         }
-        for (std::thread &t : running)
-            t.join();
+        for (Worker &w : running)
+            w.thread.join();
     }
     template<typename F>
     void start(F &&work)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        // Done ones are joined at once; a running one costs nothing to wait for later.
-        for (auto it = m_threads.begin(); it != m_threads.end();) {
-            if (it->joinable() && m_done.count(it->get_id())) {
-                m_done.erase(it->get_id());
-                it->join();
-                it = m_threads.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        m_threads.emplace_back([this, work = std::forward<F>(work)] {
-            work();
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_done.insert(std::this_thread::get_id());
+        // Done ones are joined at once; a running one is waited for later.
+        m_workers.remove_if([](Worker &w) {
+            if (!*w.done)
+                return false;
+            w.thread.join();
+            return true;
         });
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        std::thread thread([done, work = std::forward<F>(work)] {
+            work();
+            *done = true;
+        });
+        m_workers.push_back({std::move(thread), done});
     }
 
 private:
     std::mutex m_mutex;
-    std::list<std::thread> m_threads;
-    std::set<std::thread::id> m_done;
+    std::list<Worker> m_workers;
 };
 
 Threads &threads()

@@ -8,6 +8,7 @@ export XDG_CONFIG_HOME=$work/config
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/boxes.sh"
 trap 'stop_started; rm -rf "$work"' EXIT
 
 fail() {
@@ -98,17 +99,10 @@ wait_for_box() {
     sleep 0.2
 }
 
-# Fails unless the box in $box says this: its text, copied as Ctrl+C copies
-# a message box's text, read from the clipboard.
+# Fails unless the box that has the keyboard says this.
 expect_box_text() {
-    local text=
-    for _ in $(seq 1 20); do
-        key ctrl+c
-        text=$(timeout 5 xclip -selection clipboard -o 2>/dev/null || true)
-        [[ $text == *"$1"* ]] && return 0
-    done
-    fail "the box does not say: $1
-it says: $text"
+    box_says "$1" || fail "the box does not say: $1
+it says: $box_text"
 }
 
 # Closes the box with its default button and gives the keyboard back.

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
@@ -95,6 +96,17 @@ setting &WindowFixture::open()
     if (!QTest::qWaitForWindowExposed(m_window.get()))
         qWarning("the window was not exposed");
     return *m_window;
+}
+
+void WindowFixture::type(const char *box, const QString &text)
+{
+    QLineEdit *edit = find<QLineEdit>(box);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QCOMPARE(edit->text(), text);
 }
 
 void WindowFixture::click(const char *button)

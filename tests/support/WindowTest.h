@@ -61,6 +61,9 @@ public:
             __FILE__, __LINE__);
         return standIn<T>();
     }
+    // Empties the box of that name and types text into it a key at a time,
+    // any character, as a keyboard that has it would.
+    void type(const char *box, const QString &text);
     void click(const char *button);
     void trigger(const char *action);
     // A command that has a button and a menu item: run it through one of them.

@@ -15,6 +15,7 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work=$(mktemp -d)
 folder=$WINEPREFIX/drive_c/Welcora # where an operator would put the program
 source "$here/../../scripts/xvfb.sh"
+source "$here/../e2e/boxes.sh"
 trap 'stop_started; wineserver -k 2>/dev/null || true; rm -rf "$work" "$folder"' EXIT
 fail() {
     echo "FAIL: $*" >&2
@@ -98,14 +99,8 @@ box=$(find_window Welcora)
 [ -n "$box" ] || fail "Test Connection showed no box"
 xdotool windowfocus --sync "$box"
 sleep 0.3
-said=
-for _ in $(seq 1 20); do              # what the box says, as Ctrl+C copies it
-    key ctrl+c
-    said=$(timeout 5 xclip -selection clipboard -o 2>/dev/null || true)
-    [[ $said == *'Connected to the data source "ZentaroUsers" as the user "acct"'* ]] && break
-done
-[[ $said == *'Connected to the data source "ZentaroUsers" as the user "acct"'* &&
-    $said == *'The database: PostgreSQL 15.'* ]] || fail "Test Connection said: $said"
+box_says 'Connected to the data source "ZentaroUsers" as the user "acct"' &&
+    [[ $box_text == *'The database: PostgreSQL 15.'* ]] || fail "Test Connection said: $box_text"
 key Return
 xdotool windowfocus --sync "$window"
 sleep 0.3
