@@ -18,15 +18,22 @@ SilentServer::SilentServer()
     const int yes = 1;
     setsockopt(Sockets::Handle(m_listener), SOL_SOCKET, SO_REUSEADDR,
         reinterpret_cast<const char *>(&yes), sizeof yes);
+    const int port = qEnvironmentVariableIntValue("WELCORA_TEST_SILENT_PORT");
+    if (port <= 0 || port > 65535) {
+        m_error = QStringLiteral("WELCORA_TEST_SILENT_PORT names no port (run through ctest)");
+        return;
+    }
     sockaddr_in address {};
     address.sin_family = AF_INET;
-    address.sin_port = htons(54357);
+    address.sin_port = htons(quint16(port));
     address.sin_addr.s_addr = htonl((127u << 24) | 57u);
     if (bind(Sockets::Handle(m_listener), reinterpret_cast<const sockaddr *>(&address),
             sizeof address)
             != 0
         || listen(Sockets::Handle(m_listener), 8) != 0)
-        m_error = QStringLiteral("cannot listen on 127.0.0.57:54357: ") + Sockets::lastError();
+        m_error = QStringLiteral("cannot listen on 127.0.0.57:%1: %2")
+                      .arg(port)
+                      .arg(Sockets::lastError());
 }
 
 SilentServer::~SilentServer()

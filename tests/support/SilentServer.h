@@ -4,8 +4,9 @@
 
 // A database server that never answers: it takes connections on the
 // loopback address the test data source ZentaroSilent points at
-// (127.0.0.57, port 54357) and says nothing, so a driver waits there until
-// its login timeout. The test sees when a client comes and when it gives up.
+// (127.0.0.57, the port in WELCORA_TEST_SILENT_PORT, which CTest sets) and
+// says nothing, so a driver waits there until its login timeout. The test
+// sees when a client comes and when it gives up.
 class SilentServer
 {
 public:
